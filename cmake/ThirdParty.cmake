@@ -1,0 +1,45 @@
+# Libraries from Debian's packages, for the native and the MinGW builds.
+#   thirdparty::gtest  GoogleTest and GoogleMock, built from /usr/src/googletest with this toolchain
+#   thirdparty::json   nlohmann-json (header only)
+#   thirdparty::zlib   zlib (static in the Windows builds: libz-mingw-w64-dev)
+#   thirdparty::xml2   libxml2 (native only; the Windows builds use MSXML)
+#   benchmark::benchmark  Google Benchmark (native only)
+
+set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(EXISTS ${GOOGLETEST_SOURCE_DIR}/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(thirdparty::gtest INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(thirdparty::gtest INTERFACE gmock gtest)
+else()
+  message(FATAL_ERROR "GoogleTest sources not found at ${GOOGLETEST_SOURCE_DIR} (Debian package googletest)")
+endif()
+
+# nlohmann-json lives in /usr/include, which a cross build must not search as a whole;
+# expose just its folder through a private include directory.
+set(_tp_include ${CMAKE_BINARY_DIR}/_deps/include)
+file(MAKE_DIRECTORY ${_tp_include})
+if(NOT EXISTS ${_tp_include}/nlohmann AND EXISTS /usr/include/nlohmann)
+  file(CREATE_LINK /usr/include/nlohmann ${_tp_include}/nlohmann SYMBOLIC)
+endif()
+if(NOT EXISTS ${_tp_include}/nlohmann/json.hpp)
+  message(FATAL_ERROR "nlohmann/json.hpp not found (Debian package nlohmann-json3-dev)")
+endif()
+add_library(thirdparty::json INTERFACE IMPORTED GLOBAL)
+target_include_directories(thirdparty::json SYSTEM INTERFACE ${_tp_include})
+
+set(ZLIB_USE_STATIC_LIBS ${WIN32})
+find_package(ZLIB REQUIRED)
+add_library(thirdparty::zlib INTERFACE IMPORTED GLOBAL)
+target_link_libraries(thirdparty::zlib INTERFACE ZLIB::ZLIB)
+
+if(NOT WIN32)
+  find_package(LibXml2 REQUIRED)
+  add_library(thirdparty::xml2 INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(thirdparty::xml2 INTERFACE LibXml2::LibXml2)
+  if(TABULON_BENCH)
+    find_package(benchmark REQUIRED)
+  endif()
+endif()
