@@ -47,12 +47,22 @@ std::int64_t DecimalInt64OrZero(std::string_view text) {
 
 }  // namespace
 
+// The nodes named "#comment", "#text" and "#cdata-section" are exactly the nodes of these
+// three types; asking for the type spares the DOM a name.
 Result<bool> IsContentNode(const xml::DomNode& node) {
-  BEAN_ASSIGN_OR_RETURN(const std::u16string name, node.Name());
-  return !(name == u"#comment" || name == u"#text" || name == u"#cdata-section");
+  switch (node.Type()) {
+    case xml::DomNodeType::kComment:
+    case xml::DomNodeType::kText:
+    case xml::DomNodeType::kCData:
+      return false;
+    default:
+      return true;
+  }
 }
 
 Result<int> ContentChildCount(const xml::DomNode& node) {
+  BEAN_ASSIGN_OR_RETURN(const bool has_children, node.HasChildNodes());
+  if (!has_children) return 0;
   BEAN_ASSIGN_OR_RETURN(const std::vector<xml::DomNodePtr> children, node.ChildNodes());
   int count = 0;
   for (const auto& child : children) {
@@ -125,9 +135,9 @@ Status TXMLBeanParser::ReadItemAt(const xml::DomNode& node, TItem& item, int dep
   BEAN_ASSIGN_OR_RETURN(const std::u16string node_name, node.Name());
   item.NodeName = DomTextToAnsi(node_name);
   BEAN_ASSIGN_OR_RETURN(item.Name, GetAttribute(node, "name"));
-  TABULON_RETURN_IF_ERROR(ReadNodeAttributes(node, item));
-
   BEAN_ASSIGN_OR_RETURN(const std::vector<xml::DomNodePtr> children, node.ChildNodes());
+  TABULON_RETURN_IF_ERROR(ReadNodeAttributes(node, children, item));
+
   for (const auto& child : children) {
     BEAN_ASSIGN_OR_RETURN(const bool content, IsContentNode(*child));
     if (!content) continue;
@@ -162,6 +172,12 @@ Result<std::unique_ptr<TItemProperty>> TXMLBeanParser::ReadProperty(const xml::D
 }
 
 Status TXMLBeanParser::ReadNodeAttributes(const xml::DomNode& node, TCommonNodeObject& target) const {
+  BEAN_ASSIGN_OR_RETURN(const std::vector<xml::DomNodePtr> children, node.ChildNodes());
+  return ReadNodeAttributes(node, children, target);
+}
+
+Status TXMLBeanParser::ReadNodeAttributes(const xml::DomNode& node, const std::vector<xml::DomNodePtr>& children,
+                                          TCommonNodeObject& target) const {
   BEAN_ASSIGN_OR_RETURN(const std::optional<xml::DomAttributes> attributes, node.Attributes());
   if (!attributes.has_value()) return Status::InvalidArgument("XML node has no attributes");
   for (int i = 0; i < attributes->Length(); ++i) {
@@ -169,10 +185,9 @@ Status TXMLBeanParser::ReadNodeAttributes(const xml::DomNode& node, TCommonNodeO
     target.AddAttribute(DomTextToAnsi(attribute.name), DomTextToAnsi(attribute.value));
   }
 
-  BEAN_ASSIGN_OR_RETURN(const std::vector<xml::DomNodePtr> children, node.ChildNodes());
   for (const auto& child : children) {
-    BEAN_ASSIGN_OR_RETURN(const xml::DomNodePtr first, child->FirstChild());
-    if (first != nullptr) continue;
+    BEAN_ASSIGN_OR_RETURN(const bool has_children, child->HasChildNodes());
+    if (has_children) continue;
     BEAN_ASSIGN_OR_RETURN(const std::u16string name, child->Name());
     if (name.find(u'#') != std::u16string::npos) continue;
     BEAN_ASSIGN_OR_RETURN(const std::u16string text, child->Text());

@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/status.h"
 #include "protocol/common_xml_bean.h"
@@ -65,6 +66,9 @@ class TXMLBeanParser : public TXMLParser {
 
  private:
   Status ReadItemAt(const xml::DomNode& node, TItem& item, int depth) const;
+  // ReadNodeAttributes with the child nodes of `node` already at hand.
+  Status ReadNodeAttributes(const xml::DomNode& node, const std::vector<xml::DomNodePtr>& children,
+                            TCommonNodeObject& target) const;
 };
 
 // False for the nodes named "#comment", "#text" and "#cdata-section", true otherwise.

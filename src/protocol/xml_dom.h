@@ -79,11 +79,16 @@ class DomNode {
   virtual Result<std::u16string> Text() const = 0;
   // The child nodes in document order.
   virtual Result<std::vector<DomNodePtr>> ChildNodes() const = 0;
+  virtual Result<bool> HasChildNodes() const = 0;
   // Null when there is no such node.
   virtual Result<DomNodePtr> FirstChild() const = 0;
   virtual Result<DomNodePtr> NextSibling() const = 0;
   // Nullopt for a node without an attribute collection (anything but an element).
   virtual Result<std::optional<DomAttributes>> Attributes() const = 0;
+  // The value of the attribute with this qualified name, nullopt when the element has none
+  // (namespace declarations are not attributes here). InvalidArgument for a node without
+  // an attribute collection.
+  virtual Result<std::optional<std::u16string>> GetAttribute(std::u16string_view name) const = 0;
 };
 
 class DomDocument {

@@ -4,15 +4,16 @@
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlstring.h>
 
+#include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "base/encoding.h"
 
 namespace tabulon::xml {
 namespace {
@@ -50,6 +51,37 @@ std::string_view TrimSpace(std::string_view text) {
 
 // Whether white space is kept for `node`: an xml:space="preserve" on it or an ancestor.
 bool PreservesSpace(const xmlNode* node) { return xmlNodeGetSpacePreserve(node) == 1; }
+
+// libxml2's text (always valid UTF-8) as UTF-16, decoded by libxml2 itself: the texts of a
+// large document are many and short, and most of them ASCII.
+std::u16string ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    int length = static_cast<int>(std::min<size_t>(utf8.size() - i, 4));
+    const int code_point = xmlGetUTF8Char(reinterpret_cast<const unsigned char*>(utf8.data() + i), &length);
+    if (code_point < 0 || length <= 0) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    if (code_point >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((code_point - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((code_point - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(code_point));
+    }
+    i += static_cast<size_t>(length);
+  }
+  return out;
+}
 
 std::string QualifiedName(const xmlChar* name, const xmlNs* ns) {
   std::string qualified;
@@ -120,7 +152,7 @@ struct CollectedText {
 CollectedText CollectText(const xmlNode* node, bool trim, bool& space_after) {
   CollectedText out;
   const bool preserving = PreservesSpace(node);
-  if (node->children == nullptr || node->type == XML_ATTRIBUTE_NODE) {
+  if (node->children == nullptr) {
     out.text = Content(node);
     space_after = Marked(node, kSpaceFirst);
   } else {
@@ -207,16 +239,16 @@ class Libxml2Node final : public DomNode {
 
   Result<std::u16string> Name() const override {
     switch (node_->type) {
-      case XML_ELEMENT_NODE: return Utf8ToUtf16(QualifiedName(node_->name, node_->ns));
+      case XML_ELEMENT_NODE: return ToUtf16(QualifiedName(node_->name, node_->ns));
       case XML_TEXT_NODE: return std::u16string(u"#text");
       case XML_CDATA_SECTION_NODE: return std::u16string(u"#cdata-section");
       case XML_COMMENT_NODE: return std::u16string(u"#comment");
-      case XML_PI_NODE: return Utf8ToUtf16(View(node_->name));
+      case XML_PI_NODE: return ToUtf16(View(node_->name));
       default: return std::u16string(u"#node");
     }
   }
 
-  Result<std::u16string> Text() const override { return Utf8ToUtf16(NodeText(node_)); }
+  Result<std::u16string> Text() const override { return ToUtf16(NodeText(node_)); }
 
   Result<std::vector<DomNodePtr>> ChildNodes() const override {
     std::vector<DomNodePtr> children;
@@ -226,6 +258,7 @@ class Libxml2Node final : public DomNode {
     return children;
   }
 
+  Result<bool> HasChildNodes() const override { return node_->children != nullptr; }
   Result<DomNodePtr> FirstChild() const override { return Wrap(node_->children); }
   Result<DomNodePtr> NextSibling() const override { return Wrap(node_->next); }
 
@@ -233,10 +266,20 @@ class Libxml2Node final : public DomNode {
     if (node_->type != XML_ELEMENT_NODE) return std::optional<DomAttributes>();
     std::vector<DomAttribute> attributes;
     for (xmlAttr* attribute = node_->properties; attribute != nullptr; attribute = attribute->next) {
-      attributes.push_back(DomAttribute{Utf8ToUtf16(QualifiedName(attribute->name, attribute->ns)),
-                                        Utf8ToUtf16(Content(reinterpret_cast<xmlNode*>(attribute)))});
+      attributes.push_back(DomAttribute{ToUtf16(QualifiedName(attribute->name, attribute->ns)),
+                                        ToUtf16(Content(reinterpret_cast<xmlNode*>(attribute)))});
     }
     return std::optional<DomAttributes>(DomAttributes(std::move(attributes)));
+  }
+
+  Result<std::optional<std::u16string>> GetAttribute(std::u16string_view name) const override {
+    if (node_->type != XML_ELEMENT_NODE) return Status::InvalidArgument("XML node has no attributes");
+    for (xmlAttr* attribute = node_->properties; attribute != nullptr; attribute = attribute->next) {
+      if (ToUtf16(QualifiedName(attribute->name, attribute->ns)) == name) {
+        return std::optional<std::u16string>(ToUtf16(Content(reinterpret_cast<xmlNode*>(attribute))));
+      }
+    }
+    return std::optional<std::u16string>();
   }
 
  private:
@@ -263,7 +306,7 @@ class Libxml2Document final : public DomDocument {
  public:
   Status LoadXml(std::u16string_view text) override {
     doc_.reset();
-    // UTF-8 has no form for a lone surrogate; MSXML refuses such text as well.
+    // A lone surrogate is no character; MSXML refuses such text as well.
     for (size_t i = 0; i < text.size(); ++i) {
       const char16_t c = text[i];
       if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
@@ -272,8 +315,7 @@ class Libxml2Document final : public DomDocument {
         return Status::Corruption("XML text holds an unpaired surrogate at " + std::to_string(i));
       }
     }
-    const std::string utf8 = Utf16ToUtf8(text);
-    if (utf8.size() > static_cast<size_t>(INT_MAX)) return Status::Corruption("XML text is too long");
+    if (text.size() > static_cast<size_t>(INT_MAX) / 2) return Status::Corruption("XML text is too long");
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> ctxt(xmlNewParserCtxt(), xmlFreeParserCtxt);
     if (ctxt == nullptr) return Status::Internal("libxml2: out of memory");
     ParseState state;
@@ -281,10 +323,12 @@ class Libxml2Document final : public DomDocument {
     ctxt->sax->internalSubset = RefuseDoctype;
     ctxt->sax->characters = OnCharacters;
     ctxt->sax->ignorableWhitespace = OnCharacters;
-    // No network, no entity substitution, no DTD loading; the text is UTF-16 converted to
-    // UTF-8, so an encoding named in the XML declaration is ignored (as MSXML's loadXML does).
+    // No network, no entity substitution, no DTD loading. The text is read as the UTF-16 it
+    // is, whatever encoding the XML declaration names (as MSXML's loadXML does).
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_IGNORE_ENC;
-    xmlDoc* doc = xmlCtxtReadMemory(ctxt.get(), utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8", options);
+    const char* encoding = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+    xmlDoc* doc = xmlCtxtReadMemory(ctxt.get(), reinterpret_cast<const char*>(text.data()),
+                                    static_cast<int>(text.size() * sizeof(char16_t)), nullptr, encoding, options);
     Doc owned(doc, xmlFreeDoc);
     if (state.has_doctype) return Status::Corruption("XML text declares a document type");
     // A prefix without a namespace declaration is refused, as MSXML refuses it.

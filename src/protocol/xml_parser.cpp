@@ -62,13 +62,9 @@ Status TXMLParser::Load(std::u16string_view text) {
 }
 
 Result<std::string> TXMLParser::GetAttribute(const xml::DomNode& node, std::string_view name) const {
-  Result<std::optional<xml::DomAttributes>> attributes = node.Attributes();
-  if (!attributes.ok()) return attributes.status();
-  if (!attributes->has_value()) {
-    return Status::InvalidArgument("XML node has no attributes to read \"" + std::string(name) + "\" from");
-  }
-  const std::u16string* value = (*attributes)->GetNamedItem(AnsiToDom(name));
-  return value == nullptr ? std::string() : DomTextToAnsi(*value);
+  Result<std::optional<std::u16string>> value = node.GetAttribute(AnsiToDom(name));
+  if (!value.ok()) return value.status();
+  return value->has_value() ? DomTextToAnsi(**value) : std::string();
 }
 
 Result<xml::DomNodePtr> TXMLParser::SelectNode(const xml::DomNode& node, std::string_view path) const {

@@ -44,10 +44,10 @@ std::string DumpItem(const TItem& item, bool root = false) {
       out += DumpItem(child);
     } else {
       const auto& property = static_cast<const TItemProperty&>(*entry.object);
-      if (entry.key != property.Name) out += "!key:" + T(entry.key);
-      out += T(property.Name) + "=" + T(property.Text);
+      if (entry.key != property.Name) out.append("!key:").append(T(entry.key));
+      out.append(T(property.Name)).append("=").append(T(property.Text));
       if (!property.Value.empty() || !property.DataType.empty()) {
-        out += "|" + T(property.Value) + "|" + T(property.DataType);
+        out.append("|").append(T(property.Value)).append("|").append(T(property.DataType));
       }
     }
   }

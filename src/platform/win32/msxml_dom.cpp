@@ -5,6 +5,7 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,17 +96,23 @@ class MsxmlNode final : public xml::DomNode {
   xml::DomNodeType Type() const override { return type_; }
 
   Result<std::u16string> Name() const override {
-    Bstr name;
-    HRESULT hr = node_->get_nodeName(name.out());
-    if (FAILED(hr)) return ComError("nodeName", hr);
-    return name.str();
+    if (!name_.has_value()) {
+      Bstr name;
+      HRESULT hr = node_->get_nodeName(name.out());
+      if (FAILED(hr)) return ComError("nodeName", hr);
+      name_ = name.str();
+    }
+    return *name_;
   }
 
   Result<std::u16string> Text() const override {
-    Bstr text;
-    HRESULT hr = node_->get_text(text.out());
-    if (FAILED(hr)) return ComError("text", hr);
-    return text.str();
+    if (!text_.has_value()) {
+      Bstr text;
+      HRESULT hr = node_->get_text(text.out());
+      if (FAILED(hr)) return ComError("text", hr);
+      text_ = text.str();
+    }
+    return *text_;
   }
 
   Result<std::vector<xml::DomNodePtr>> ChildNodes() const override {
@@ -126,6 +133,13 @@ class MsxmlNode final : public xml::DomNode {
       children.push_back(std::move(wrapped).value());
     }
     return children;
+  }
+
+  Result<bool> HasChildNodes() const override {
+    VARIANT_BOOL has = VARIANT_FALSE;
+    HRESULT hr = node_->hasChildNodes(&has);
+    if (FAILED(hr)) return ComError("hasChildNodes", hr);
+    return has == VARIANT_TRUE;
   }
 
   Result<xml::DomNodePtr> FirstChild() const override {
@@ -178,10 +192,39 @@ class MsxmlNode final : public xml::DomNode {
     return std::optional<xml::DomAttributes>(xml::DomAttributes(std::move(attributes)));
   }
 
+  Result<std::optional<std::u16string>> GetAttribute(std::u16string_view name) const override {
+    if (type_ != xml::DomNodeType::kElement) return Status::InvalidArgument("XML node has no attributes");
+    if (!attribute_map_) {
+      HRESULT hr = node_->get_attributes(attribute_map_.out());
+      if (FAILED(hr)) return ComError("attributes", hr);
+      if (!attribute_map_) return Status::InvalidArgument("XML node has no attributes");
+    }
+    if (IsNamespaceDeclaration(name)) return std::optional<std::u16string>();
+    Bstr wanted(name);
+    ComRef<IXMLDOMNode> attribute;
+    HRESULT hr = attribute_map_->getNamedItem(wanted.get(), attribute.out());
+    if (FAILED(hr)) return ComError("getNamedItem", hr);
+    if (!attribute) return std::optional<std::u16string>();
+    VARIANT value;
+    VariantInit(&value);
+    hr = attribute->get_nodeValue(&value);
+    if (FAILED(hr)) return ComError("attribute value", hr);
+    std::u16string text;
+    if (value.vt == VT_BSTR && value.bstrVal != nullptr) {
+      text.assign(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal));
+    }
+    VariantClear(&value);
+    return std::optional<std::u16string>(std::move(text));
+  }
+
  private:
   Apartment apartment_;  // released after the node
   ComRef<IXMLDOMNode> node_;
   xml::DomNodeType type_;
+  // Read once: the reader asks for them more than once, and nothing changes the document.
+  mutable std::optional<std::u16string> name_;
+  mutable std::optional<std::u16string> text_;
+  mutable ComRef<IXMLDOMNamedNodeMap> attribute_map_;
 };
 
 Result<xml::DomNodePtr> WrapNode(const Apartment& apartment, ComRef<IXMLDOMNode> node) {
