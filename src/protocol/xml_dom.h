@@ -55,13 +55,6 @@ class DomAttributes {
   int Length() const { return static_cast<int>(attributes_.size()); }
   // `index` must lie in 0 .. Length() - 1.
   const DomAttribute& Item(int index) const { return attributes_[static_cast<size_t>(index)]; }
-  // The value of the attribute with this qualified name; null when absent.
-  const std::u16string* GetNamedItem(std::u16string_view name) const {
-    for (const auto& attribute : attributes_) {
-      if (attribute.name == name) return &attribute.value;
-    }
-    return nullptr;
-  }
 
  private:
   std::vector<DomAttribute> attributes_;

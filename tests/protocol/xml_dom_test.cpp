@@ -23,13 +23,22 @@ std::string Dump(const DomNode& node) {
   if (!attributes.ok()) return "<attributes error>";
   if (node.Type() != DomNodeType::kElement) {
     if (attributes->has_value()) out += "<has attributes>";
+    if (node.GetAttribute(u"a").ok()) out += "<attribute lookup>";
     return out + "'" + U8(*text) + "'";
   }
   if (!attributes->has_value()) return out + "<no attributes>";
   out += "[";
   for (int i = 0; i < (*attributes)->Length(); ++i) {
+    const DomAttribute& attribute = (*attributes)->Item(i);
     if (i > 0) out += ";";
-    out += U8((*attributes)->Item(i).name) + "=" + U8((*attributes)->Item(i).value);
+    out += U8(attribute.name) + "=" + U8(attribute.value);
+    // Looking the attribute up by its name finds the same value.
+    Result<std::optional<std::u16string>> found = node.GetAttribute(attribute.name);
+    if (!found.ok() || !found->has_value() || **found != attribute.value) out += "<lookup differs>";
+  }
+  for (const char16_t* absent : {u"absent", u"xmlns", u"xmlns:p", u"A"}) {
+    Result<std::optional<std::u16string>> found = node.GetAttribute(absent);
+    if (!found.ok() || found->has_value()) out += "<found " + U8(absent) + ">";
   }
   out += "]{" + U8(*text) + "}(";
   Result<std::vector<DomNodePtr>> children = node.ChildNodes();
