@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 #include <stdexcept>
 
 #include "base/encoding.h"
@@ -12,8 +14,8 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// One iconv descriptor per conversion and call; cheap enough for the sizes we convert and
-// free of shared state.
+// An iconv descriptor. Opening one is costly (glibc loads the conversion module), so each
+// thread keeps one per direction (see Cached) and resets it before every use.
 class Iconv {
  public:
   Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -44,6 +46,24 @@ class Iconv {
   iconv_t cd_;
 };
 
+// The calling thread's descriptor for converting `from` to `to` (a handful of directions).
+Iconv& Cached(const char* to, const char* from) {
+  struct Entry {
+    const char* to;
+    const char* from;
+    std::unique_ptr<Iconv> cv;
+  };
+  thread_local std::vector<Entry> cache;
+  for (auto& e : cache) {
+    if (std::string_view(e.to) == to && std::string_view(e.from) == from) {
+      e.cv->Reset();
+      return *e.cv;
+    }
+  }
+  cache.push_back({to, from, std::make_unique<Iconv>(to, from)});
+  return *cache.back().cv;
+}
+
 void AppendUtf16(std::u16string* out, const std::string& le_bytes) {
   for (size_t i = 0; i + 1 < le_bytes.size(); i += 2) {
     out->push_back(static_cast<char16_t>(static_cast<unsigned char>(le_bytes[i]) |
@@ -53,7 +73,7 @@ void AppendUtf16(std::u16string* out, const std::string& le_bytes) {
 
 // Decodes bytes in `from` to UTF-16; each byte that starts no valid sequence becomes U+FFFD.
 std::u16string DecodeToUtf16(const char* from, std::string_view text) {
-  Iconv cv("UTF-16LE", from);
+  Iconv& cv = Cached("UTF-16LE", from);
   std::u16string out;
   const char* in = text.data();
   size_t left = text.size();
@@ -75,7 +95,7 @@ std::u16string DecodeToUtf16(const char* from, std::string_view text) {
 // Encodes UTF-16 to `to`; each code point that `to` cannot hold becomes `replacement`.
 // Unpaired surrogates are treated as unrepresentable.
 std::string EncodeFromUtf16(const char* to, std::u16string_view text, std::string_view replacement) {
-  Iconv cv(to, "UTF-16LE");
+  Iconv& cv = Cached(to, "UTF-16LE");
   std::string out;
   size_t i = 0;
   std::string le;
