@@ -235,7 +235,7 @@ HRESULT BrindleForm::AssignFont(IFontDisp* font) {
   if (FAILED(hr)) return hr;
   hr = font_.As(&to);
   if (FAILED(hr)) return hr;
-  if (from == to) return S_OK;
+  if (from.Get() == to.Get()) return S_OK;
   BSTR name = nullptr;
   CY size{};
   SHORT weight = FW_NORMAL;
