@@ -148,7 +148,6 @@ LRESULT BrindleForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (handlers_) handlers_->FormDeactivate();
       return 0;
     case WM_LBUTTONDOWN:
-      SetFocus(hwnd_);
       SetCapture(hwnd_);
       mouse_down_ = true;
       return 0;
