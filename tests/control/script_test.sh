@@ -37,15 +37,20 @@ win() { timeout 120 "$TABULON_SOURCE_DIR/scripts/wine-run" "$@" </dev/null; }
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 cscript() { win cscript //nologo "$(winpath "$here/$1")" "${@:2}" 2>&1 | tr -d '\r'; }
 
-# The string data of a registry value (the default value without a name), or <none>.
-reg_value() {
-  local out
-  if [ $# -eq 2 ]; then out=$(win reg query "$1" /v "$2" 2>/dev/null); else out=$(win reg query "$1" /ve 2>/dev/null); fi
-  if [ $? -ne 0 ]; then
-    echo "<none>"
-    return
-  fi
-  printf '%s\n' "$out" | tr -d '\r' | LC_ALL=C sed -n 's/^.*REG_[A-Z_]*    //p; s/^.*REG_[A-Z_]*$//p' | head -1
+# Every value below a key, one a line: key|name|data (the default value has no name; HKCR
+# stands for HKEY_CLASSES_ROOT). reg prints the default value's name in the code page of the
+# prefix, so any name that is not plain ASCII is taken for it.
+reg_dump() {
+  win reg query "$1" /s 2>/dev/null | tr -d '\r' | LC_ALL=C awk '
+    /^HKEY_/ { key = $0; sub(/^HKEY_CLASSES_ROOT/, "HKCR", key); next }
+    /^    / {
+      line = substr($0, 5)
+      i = index(line, "    REG_"); if (i == 0) next
+      name = substr(line, 1, i - 1); rest = substr(line, i + 4)
+      j = index(rest, "    "); data = j ? substr(rest, j + 4) : ""
+      if (name ~ /[^ -~]/) name = ""
+      print key "|" name "|" data
+    }'
 }
 key_exists() { win reg query "$1" >/dev/null 2>&1; }
 reg_set() { win reg add "$1" /v "$2" /t "${4:-REG_SZ}" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1 $2"; }
@@ -98,10 +103,28 @@ expect "regsvr32 registers" 0 $?
 server=$ocx_win
 case "$ocx_win" in *" "*) server=$(win "$bin/control_helper.exe" shortpath "$ocx_win" | tr -d '\r') ;; esac
 C="HKCR\\CLSID\\$CLSID"
-while IFS='|' read -r key name data; do
-  if [ -n "$name" ]; then actual=$(reg_value "$key" "$name"); else actual=$(reg_value "$key"); fi
-  expect "entry $key${name:+ $name}" "$data" "$actual"
+entries=$( (reg_dump "$C"; reg_dump 'HKCR\BrindleProj.BrindleX'; reg_dump "HKCR\\TypeLib\\$LIBID") )
+while IFS= read -r entry; do
+  if grep -qxF -- "$entry" <<<"$entries"; then ok "entry $entry"; else fail "entry $entry missing"; fi
 done <<TABLE
+$C||BrindleX Control
+$C\\InprocServer32||$server
+$C\\InprocServer32|ThreadingModel|Apartment
+HKCR\\BrindleProj.BrindleX||BrindleX Control
+HKCR\\BrindleProj.BrindleX\\Clsid||$CLSID
+$C\\ProgID||BrindleProj.BrindleX
+$C\\Version||1.0
+$C\\TypeLib||$LIBID
+$C\\MiscStatus||0
+$C\\MiscStatus\\1||140689
+$C\\ToolboxBitmap32||$ocx_win,1
+$C\\Control||
+$C\\Verb||
+$C\\Verb\\0||Properties,0,2
+HKCR\\TypeLib\\$LIBID\\1.0\\0\\win64||$ocx_win
+TABLE
+# Nothing else under the class's key.
+expect "the class's key holds these entries only" 12 "$(grep -cF -- "$C" <<<"$entries")"
 $C||BrindleX Control
 $C\\InprocServer32||$server
 $C\\InprocServer32|ThreadingModel|Apartment
@@ -218,8 +241,9 @@ win regsvr32 /s "$blank_ocx"
 expect "regsvr32 registers from a path with a blank" 0 $?
 short=$(win "$bin/control_helper.exe" shortpath "$blank_ocx" | tr -d '\r')
 case "$short" in *" "* | "") fail "no short form for [$blank_ocx]: [$short]" ;; esac
-expect "InprocServer32 holds the short path" "$short" "$(reg_value "$C\\InprocServer32")"
-expect "ToolboxBitmap32 holds the long path" "$blank_ocx,1" "$(reg_value "$C\\ToolboxBitmap32")"
+entries=$(reg_dump "$C")
+expect "InprocServer32 holds the short path" "$C\\InprocServer32||$short" "$(grep -F "$C\\InprocServer32||" <<<"$entries")"
+expect "ToolboxBitmap32 holds the long path" "$C\\ToolboxBitmap32||$blank_ocx,1" "$(grep -F "$C\\ToolboxBitmap32|" <<<"$entries")"
 expect "the control loads through the short path" "Caption=BrindleX" "$(cscript client.js properties | head -1)"
 win regsvr32 /u /s "$blank_ocx"
 expect "regsvr32 /u from a path with a blank" 0 $?
