@@ -1,6 +1,5 @@
 #include "control/form.h"
 
-#include <memory>
 #include <mutex>
 
 #include "control/server.h"
