@@ -1,0 +1,48 @@
+#include "jet/database.h"
+
+namespace tabulon::jet {
+
+Result<std::unique_ptr<Database>> Database::Open(const std::string& path, const OpenOptions& options) {
+  Result<std::unique_ptr<File>> file = OpenFileForRead(path);
+  if (!file.ok()) return file.status();
+  return OpenFile(std::move(*file), options);
+}
+
+Result<std::unique_ptr<Database>> Database::OpenImage(std::string bytes, const OpenOptions& options,
+                                                      std::string name) {
+  return OpenFile(NewMemoryFile(std::move(name), std::move(bytes)), options);
+}
+
+Result<std::unique_ptr<Database>> Database::OpenFile(std::unique_ptr<File> file, const OpenOptions& options) {
+  PagerOptions pager_options;
+  pager_options.cache_pages = options.cache_pages;
+  Result<std::unique_ptr<Pager>> pager = Pager::Open(std::move(file), pager_options);
+  if (!pager.ok()) return pager.status();
+  TABULON_RETURN_IF_ERROR(VerifyPassword((*pager)->header(), options.password));
+  Result<Catalog> catalog = Catalog::Read(**pager);
+  if (!catalog.ok()) return catalog.status();
+  return std::unique_ptr<Database>(new Database(std::move(*pager), std::move(*catalog)));
+}
+
+std::vector<std::string> Database::TableNames(bool include_system) const {
+  std::vector<std::string> names;
+  for (const CatalogEntry* e : catalog_.Tables(include_system)) names.push_back(e->name);
+  return names;
+}
+
+Result<const Table*> Database::GetTable(std::string_view name) {
+  const CatalogEntry* entry = catalog_.FindTable(name);
+  if (!entry) return Status::NotFound("no such table: " + std::string(name));
+  auto it = tables_.find(entry->tdef_page());
+  if (it == tables_.end()) {
+    Result<std::unique_ptr<Table>> table = Table::Open(*pager_, entry->name, entry->tdef_page());
+    if (!table.ok()) {
+      if (table.status().code() != Status::Code::kCorruption) return table.status();
+      return Status::Corruption("table \"" + entry->name + "\": " + table.status().message());
+    }
+    it = tables_.emplace(entry->tdef_page(), std::move(*table)).first;
+  }
+  return it->second.get();
+}
+
+}  // namespace tabulon::jet
