@@ -1,5 +1,8 @@
 #include "jet/database.h"
 
+#include "jet/select.h"
+#include "jet/sql/parser.h"
+
 namespace tabulon::jet {
 
 Result<std::unique_ptr<Database>> Database::Open(const std::string& path, const OpenOptions& options) {
@@ -43,6 +46,37 @@ Result<const Table*> Database::GetTable(std::string_view name) {
     it = tables_.emplace(entry->tdef_page(), std::move(*table)).first;
   }
   return it->second.get();
+}
+
+namespace {
+
+Result<sql::Statement> ParseSelect(std::string_view text) {
+  Result<sql::Statement> statement = sql::ParseStatement(text);
+  if (!statement.ok()) return statement.status();
+  if (statement->kind() != sql::StatementKind::kSelect) {
+    return Status::NotSupported("only SELECT statements can run: this database is opened for reading");
+  }
+  return statement;
+}
+
+}  // namespace
+
+Result<ResultSet> Database::Query(std::string_view text) {
+  Result<sql::Statement> statement = ParseSelect(text);
+  if (!statement.ok()) return statement.status();
+  sql::SelectStatement& select = statement->as<sql::SelectStatement>();
+  Result<const Table*> table = GetTable(select.from.name);
+  if (!table.ok()) return table.status();
+  return RunSelect(**table, select);
+}
+
+Result<std::string> Database::Explain(std::string_view text) {
+  Result<sql::Statement> statement = ParseSelect(text);
+  if (!statement.ok()) return statement.status();
+  sql::SelectStatement& select = statement->as<sql::SelectStatement>();
+  Result<const Table*> table = GetTable(select.from.name);
+  if (!table.ok()) return table.status();
+  return ExplainSelect(**table, select);
 }
 
 }  // namespace tabulon::jet

@@ -16,6 +16,7 @@
 #include "base/status.h"
 #include "jet/catalog.h"
 #include "jet/pager.h"
+#include "jet/result_set.h"
 #include "jet/table.h"
 
 namespace tabulon::jet {
@@ -41,6 +42,14 @@ class Database {
   // The table called `name` (case-insensitively). NotFound when there is none.
   Result<const Table*> GetTable(std::string_view name);
   const Catalog& catalog() const { return catalog_; }
+
+  // Runs one SELECT statement (Jet SQL, UTF-8). Errors: InvalidArgument for syntax errors
+  // (the message gives the character position) and unknown columns, NotFound for an
+  // unknown table, NotSupported for statements this engine does not run, and whatever
+  // reading the table meets (Corruption).
+  Result<ResultSet> Query(std::string_view sql);
+  // How Query would read the table: "scan" or "index NAME (...)".
+  Result<std::string> Explain(std::string_view sql);
 
   Pager& pager() { return *pager_; }
   const DatabaseHeader& header() const { return pager_->header(); }

@@ -143,7 +143,7 @@ Result<TableDef> TableDef::Read(Pager& pager, uint32_t tdef_page) {
     }
     idx.used_pages = r.U32(pos + 34);
     idx.root_page = r.U32(pos + 38);
-    idx.flags = r.U8(pos + 42);
+    idx.flags = r.U8(pos + 46);
     pos += f::kRealIndexDefSize;
   }
   def.indexes.resize(logical_count);

@@ -3,7 +3,7 @@
 //   jetdb tables DB [--system]        names of the tables, one per line
 //   jetdb schema DB [TABLE]           table definitions as Jet SQL DDL
 //   jetdb export DB TABLE             the rows as CSV (the format of mdb-export -b hex)
-//   jetdb sql DB "SELECT ..."         the result of a query as CSV
+//   jetdb sql DB "SELECT ..." [--plan] the result of a query as CSV
 //
 // Each command takes --password PW. Output is UTF-8; on Windows the arguments arrive in
 // the ANSI code page and are converted at entry.
@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "  tables DB [--system]     list the tables (--system: also the MSys* tables)\n"
     "  schema DB [TABLE]        show table definitions as Jet SQL\n"
     "  export DB TABLE          write the rows of TABLE as CSV\n"
-    "  sql DB \"SELECT ...\"      run a query and write its result as CSV\n";
+    "  sql DB \"SELECT ...\"      run a query and write its result as CSV (--plan: show how\n"
+    "                           the table is read; the record count goes to stderr)\n";
 
 // Collects output and writes it in large blocks.
 class Output {
@@ -113,7 +114,7 @@ int Export(jet::Database& db, const std::string& table_name) {
   return 0;
 }
 
-int Sql(jet::Database& db, const std::string& sql);
+int Sql(jet::Database& db, const std::string& sql, bool plan);
 
 }  // namespace
 
@@ -125,6 +126,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args;
   std::string password;
   bool system = false;
+  bool plan = false;
   for (int i = 1; i < argc; ++i) {
 #ifdef _WIN32
     std::string arg = tabulon::AnsiToUtf8(argv[i]);
@@ -145,6 +147,8 @@ int main(int argc, char** argv) {
       password = arg.substr(11);
     } else if (arg == "--system") {
       system = true;
+    } else if (arg == "--plan") {
+      plan = true;
     } else if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -171,15 +175,37 @@ int main(int argc, char** argv) {
   if (command == "tables") return Tables(**db, system);
   if (command == "schema") return Schema(**db, extra ? &args[2] : nullptr);
   if (command == "export") return Export(**db, args[2]);
-  return Sql(**db, args[2]);
+  return Sql(**db, args[2], plan);
 }
 
 namespace {
 
-int Sql(jet::Database& db, const std::string& sql) {
-  (void)db;
-  (void)sql;
-  return Fail(Status::NotSupported("queries are not available yet"));
+int Sql(jet::Database& db, const std::string& sql, bool plan) {
+  if (plan) {
+    Result<std::string> how = db.Explain(sql);
+    if (!how.ok()) return Fail(how.status());
+    std::fprintf(stderr, "plan: %s\n", how->c_str());
+  }
+  Result<jet::ResultSet> rs = db.Query(sql);
+  if (!rs.ok()) return Fail(rs.status());
+  Output out;
+  std::string& buf = out.buffer();
+  for (size_t i = 0; i < rs->columns().size(); ++i) {
+    if (i) buf += ',';
+    buf += rs->columns()[i].name;
+  }
+  buf += '\n';
+  for (const auto& row : rs->rows()) {
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (i) buf += ',';
+      tabulon::jetdb::AppendCsvValue(row[i], &buf);
+    }
+    buf += '\n';
+    out.MaybeFlush();
+  }
+  out.Flush();
+  std::fprintf(stderr, "%zu record%s\n", rs->record_count(), rs->record_count() == 1 ? "" : "s");
+  return 0;
 }
 
 }  // namespace
