@@ -12,7 +12,8 @@ std::u16string DecodeUtf16Le(ByteSpan bytes) {
 }
 
 std::u16string DecodeStoredText(ByteSpan stored) {
-  if (stored.size() < 2 || stored[0] != 0xFF || stored[1] != 0xFE) return DecodeUtf16Le(stored);
+  // Exactly FF FE is the single character U+FEFF: compressing it would not save space.
+  if (stored.size() <= 2 || stored[0] != 0xFF || stored[1] != 0xFE) return DecodeUtf16Le(stored);
   std::u16string out;
   out.reserve(stored.size() - 2);
   bool compressed = true;

@@ -4,6 +4,7 @@
 //   jetdb schema DB [TABLE]           table definitions as Jet SQL DDL
 //   jetdb export DB TABLE             the rows as CSV (the format of mdb-export -b hex)
 //   jetdb sql DB "SELECT ..." [--plan] the result of a query as CSV
+//   jetdb check DB                    reads everything; index entries against rows
 //
 // Each command takes --password PW. Output is UTF-8; on Windows the arguments arrive in
 // the ANSI code page and are converted at entry.
@@ -18,6 +19,7 @@
 #endif
 
 #include "base/encoding.h"
+#include "jet/check.h"
 #include "jet/database.h"
 #include "mdb_csv.h"
 #include "schema.h"
@@ -33,6 +35,7 @@ constexpr const char* kUsage =
     "  tables DB [--system]     list the tables (--system: also the MSys* tables)\n"
     "  schema DB [TABLE]        show table definitions as Jet SQL\n"
     "  export DB TABLE          write the rows of TABLE as CSV\n"
+    "  check DB                 read everything and check indexes against rows\n"
     "  sql DB \"SELECT ...\"      run a query and write its result as CSV (--plan: show how\n"
     "                           the table is read; the record count goes to stderr)\n";
 
@@ -116,6 +119,17 @@ int Export(jet::Database& db, const std::string& table_name) {
 
 int Sql(jet::Database& db, const std::string& sql, bool plan);
 
+int Check(jet::Database& db) {
+  jet::CheckStats stats;
+  Status st = jet::CheckDatabase(db, &stats);
+  if (!st.ok()) return Fail(st);
+  std::printf("ok: %llu tables, %llu rows, %llu indexes, %llu index entries (%llu keys compared with their rows)\n",
+              static_cast<unsigned long long>(stats.tables), static_cast<unsigned long long>(stats.rows),
+              static_cast<unsigned long long>(stats.indexes), static_cast<unsigned long long>(stats.index_entries),
+              static_cast<unsigned long long>(stats.keys_compared));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,7 +177,7 @@ int main(int argc, char** argv) {
   const std::string& command = args[0];
   const size_t extra = args.size() - 2;
   bool known = (command == "tables" && extra == 0) || (command == "schema" && extra <= 1) ||
-               (command == "export" && extra == 1) || (command == "sql" && extra == 1);
+               (command == "export" && extra == 1) || (command == "sql" && extra == 1) || (command == "check" && extra == 0);
   if (!known) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -175,6 +189,7 @@ int main(int argc, char** argv) {
   if (command == "tables") return Tables(**db, system);
   if (command == "schema") return Schema(**db, extra ? &args[2] : nullptr);
   if (command == "export") return Export(**db, args[2]);
+  if (command == "check") return Check(**db);
   return Sql(**db, args[2], plan);
 }
 
