@@ -79,7 +79,8 @@ std::string FormatGeneral(double v, int precision) {
 }  // namespace
 
 std::string FormatDateTime(double days) {
-  if (!std::isfinite(days) || days > 2.9e6 || days < -7e5) return std::string();
+  // Outside Jet's dates (years 100 to 9999) the value is no date; show the day number.
+  if (!std::isfinite(days) || days >= 2958466.0 || days <= -657435.0) return FormatDouble(days);
   double whole = std::trunc(days);
   int64_t day = static_cast<int64_t>(whole);
   // The fraction is the time of day, also for dates before 1899-12-30.

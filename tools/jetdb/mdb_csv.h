@@ -18,7 +18,8 @@ void AppendCsvField(const jet::ColumnDef& column, const jet::Value& value, std::
 void AppendCsvValue(const jet::Value& value, std::string* out);
 
 // The pieces, for tests.
-std::string FormatDateTime(double days);            // "YYYY-MM-DD HH:MM:SS"
+// "YYYY-MM-DD HH:MM:SS", rounded to the second; outside years 100-9999 the day number.
+std::string FormatDateTime(double days);
 std::string FormatCurrency(int64_t units);          // four decimals: "-12.3400"
 std::string FormatDecimal(const jet::Decimal& d);   // scale decimals, no exponent
 std::string FormatSingle(float v);                  // as printf "%.8g"
