@@ -1,6 +1,7 @@
 #include "jet/index.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "jet/format.h"
 
@@ -30,6 +31,7 @@ Result<IndexPageData> IndexPageData::Parse(const Page& page, uint32_t tdef_page)
   // A set bit at position n of the mask marks the end of an entry n bytes into the area.
   size_t start = 0;
   std::string prefix;
+  std::string full;
   for (size_t byte = 0; byte < f::kIndexEntryMaskSize; ++byte) {
     uint8_t bits = p[f::kIndexEntryMaskOffset + byte];
     if (!bits) continue;
@@ -37,22 +39,24 @@ Result<IndexPageData> IndexPageData::Parse(const Page& page, uint32_t tdef_page)
       if (!(bits & (1u << bit))) continue;
       size_t end = byte * 8 + bit;
       if (end > area || end <= start) return Status::Corruption(where + " has an invalid entry mask");
-      std::string bytes;
+      // Entries after the first lack the shared prefix.
+      const size_t shared = out.entries.empty() ? 0 : prefix.size();
+      const size_t stored = end - start;
+      const size_t total = shared + stored;
       if (out.entries.empty()) {
-        bytes.assign(reinterpret_cast<const char*>(entries + start), end - start);
-        if (bytes.size() < prefix_len) return Status::Corruption(where + " has a first entry shorter than its prefix");
-        prefix = bytes.substr(0, prefix_len);
-      } else {
-        bytes = prefix;
-        bytes.append(reinterpret_cast<const char*>(entries + start), end - start);
+        if (stored < prefix_len) return Status::Corruption(where + " has a first entry shorter than its prefix");
+        prefix.assign(reinterpret_cast<const char*>(entries + start), prefix_len);
       }
-      if (bytes.size() < trailer) return Status::Corruption(where + " has an entry of " + std::to_string(bytes.size()) + " bytes");
+      if (total < trailer) return Status::Corruption(where + " has an entry of " + std::to_string(total) + " bytes");
+      // The full entry: the shared prefix (which may reach into the row pointer when
+      // neighbouring entries point to the same page) and the stored bytes.
+      full.assign(prefix.data(), shared);
+      full.append(reinterpret_cast<const char*>(entries + start), stored);
+      const auto* tail = reinterpret_cast<const uint8_t*>(full.data()) + total - trailer;
       IndexEntry e;
-      const auto* tail = reinterpret_cast<const uint8_t*>(bytes.data() + bytes.size() - trailer);
       e.row = RowId{LoadU24BE(tail), tail[3]};
       if (!out.leaf) e.child = LoadU32BE(tail + 4);
-      bytes.resize(bytes.size() - trailer);
-      e.key = std::move(bytes);
+      e.key.assign(full.data(), total - trailer);
       out.entries.push_back(std::move(e));
       start = end;
     }

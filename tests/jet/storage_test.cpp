@@ -24,7 +24,11 @@ using ::tabulon::testing::ReadFileBytes;
 
 std::string Rows(const std::vector<std::vector<Value>>& rows) {
   std::string out;
-  for (const auto& r : rows) out += "(" + Show(r) + ")";
+  for (const auto& r : rows) {
+    out += '(';
+    out += Show(r);
+    out += ')';
+  }
   return out;
 }
 
