@@ -431,7 +431,9 @@ std::string GuidToText(const Guid& g) {
 std::string DateToText(DateTime dt) {
   int y, m, d, h, n, s;
   if (!SplitDateTime(dt, y, m, d, h, n, s)) return FormatFloating(dt.days, 15);
-  std::string date = std::to_string(y) + "-" + TwoDigits(m) + "-" + TwoDigits(d);
+  char year[8];
+  std::snprintf(year, sizeof(year), "%04d", y);
+  std::string date = std::string(year) + "-" + TwoDigits(m) + "-" + TwoDigits(d);
   std::string time = TwoDigits(h) + ":" + TwoDigits(n) + ":" + TwoDigits(s);
   bool has_time = h != 0 || n != 0 || s != 0;
   bool has_date = !(y == 1899 && m == 12 && d == 30);

@@ -97,6 +97,14 @@ int CompareNumbers(const Value& a, const Value& b) {
     int64_t x = *ToInt64Exact(a), y = *ToInt64Exact(b);
     return x < y ? -1 : (x > y ? 1 : 0);
   }
+  // A Decimal against a floating number: the number's shortest decimal text (what was
+  // written) against the Decimal, exactly.
+  if ((ka == Kind::kDecimal && (kb == Kind::kSingle || kb == Kind::kDouble)) ||
+      (kb == Kind::kDecimal && (ka == Kind::kSingle || ka == Kind::kDouble))) {
+    std::optional<Decimal> x = ka == Kind::kDecimal ? std::optional<Decimal>(a.decimal()) : DecimalFromDouble(*ToDouble(a));
+    std::optional<Decimal> y = kb == Kind::kDecimal ? std::optional<Decimal>(b.decimal()) : DecimalFromDouble(*ToDouble(b));
+    if (x && y) return CompareDecimal(*x, *y);
+  }
   if (IsFloatKind(ka) || IsFloatKind(kb)) {
     double x = *ToDouble(a), y = *ToDouble(b);
     return x < y ? -1 : (x > y ? 1 : 0);

@@ -1255,7 +1255,8 @@ class Parser {
         }
         if (IsWord(t, "SELECT")) return Unsupported(t, "subqueries");
         if (IsWord(t, "EXISTS") && PeekSymbol("(", 1)) return Unsupported(t, "subqueries (EXISTS)");
-        if (IsReserved(t.text)) return Expected("an expression");
+        // Left( and Right( are functions although LEFT and RIGHT are reserved (joins).
+        if (IsReserved(t.text) && !(PeekSymbol("(", 1) && FindFunction(t.text))) return Expected("an expression");
         return ColumnOrFunction();
       }
       case TokenKind::kSymbol:
