@@ -43,6 +43,11 @@ struct ColumnSpec {
 // Every message names the column.
 Result<Value> ConvertForColumn(const Value& value, const ColumnSpec& column);
 
+// Converts a value as the conversion functions do (CInt, CLng, CByte, CSng, CDbl, CCur,
+// CDate, CBool: `type` is the result's type): the rules of ConvertForColumn without a
+// size limit; Null is an error ("invalid use of Null"). Messages name the function.
+Result<Value> ConvertForFunction(const Value& value, ColumnType type, std::string_view function);
+
 // The text form of a value as Jet gives it when a value becomes text (& and text
 // columns): numbers in the shortest form that reads back ("1.5", "-3", "1E+20"), Currency
 // with up to 4 decimals, Boolean as "-1" / "0" (Jet's True is the number -1), dates as

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "base/status.h"
 #include "jet/sql/ast.h"
@@ -65,6 +66,29 @@ Result<Value> CompareSql(BinaryOp op, const Value& a, const Value& b);
 // comparison above (texts in the General sort order). Values that cannot be compared
 // (text with number) are a type mismatch.
 Result<int> CompareForSort(const Value& a, const Value& b);
+
+// Whether the expression uses an aggregate function (Count, Sum, Avg, Min, Max). A SELECT
+// whose items use them yields one row computed by Aggregator.
+bool ContainsAggregate(const Expr& expr);
+
+// Computes one select item that uses aggregate functions over the rows of a query: call
+// Add for every row that passes the WHERE, then Finish. Count(*) counts rows, Count(x)
+// the rows where x is not Null; Sum, Avg, Min and Max skip Nulls and give Null over no
+// values. A column used outside an aggregate is an error in Finish, as in Jet.
+class Aggregator {
+ public:
+  explicit Aggregator(const Expr& item);
+  ~Aggregator();
+  Aggregator(Aggregator&&) noexcept;
+  Aggregator& operator=(Aggregator&&) noexcept;
+
+  Status Add(const RowAccessor& row);
+  Result<Value> Finish() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Whether `text` matches the LIKE pattern (Jet's wildcards, case-insensitive). Errors:
 // an unclosed "[" ("invalid pattern string").
