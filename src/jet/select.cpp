@@ -205,6 +205,45 @@ Status ForEachCandidate(const Table& table, const AccessPlan& plan, const std::f
   return Status::Ok();
 }
 
+// A query whose select list uses aggregate functions: one row over the rows that pass the
+// WHERE clause.
+Result<ResultSet> RunAggregate(const Table& table, const sql::SelectStatement& select, std::vector<Output>& outputs,
+                               const AccessPlan& plan) {
+  std::vector<sql::Aggregator> aggregators;
+  for (const Output& o : outputs) {
+    if (!o.expr) {
+      const std::string& name = o.column.name;
+      return Status::InvalidArgument("column '" + name + "' is used outside an aggregate function in a query with aggregates");
+    }
+    aggregators.emplace_back(*o.expr);
+  }
+  RowReader reader(table);
+  Status st = ForEachCandidate(table, plan, [&](const Row& row, bool*) -> Status {
+    reader.Reset(&row);
+    if (select.where) {
+      Result<bool> keep = sql::EvaluateCondition(*select.where, reader);
+      if (!keep.ok()) return keep.status();
+      if (!*keep) return Status::Ok();
+    }
+    for (sql::Aggregator& a : aggregators) TABULON_RETURN_IF_ERROR(a.Add(reader));
+    return Status::Ok();
+  });
+  TABULON_RETURN_IF_ERROR(st);
+  std::vector<Value> values;
+  std::vector<ResultColumn> columns;
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    Result<Value> v = aggregators[i].Finish();
+    if (!v.ok()) return v.status();
+    ResultColumn column = outputs[i].column;
+    column.type = TypeOfKind(v->kind());
+    columns.push_back(std::move(column));
+    values.push_back(std::move(*v));
+  }
+  std::vector<std::vector<Value>> rows;
+  if (!select.top || *select.top > 0) rows.push_back(std::move(values));
+  return ResultSet(std::move(columns), std::move(rows));
+}
+
 }  // namespace
 
 Result<std::string> ExplainSelect(const Table& table, sql::SelectStatement& select) {
@@ -224,6 +263,10 @@ Result<ResultSet> RunSelect(const Table& table, sql::SelectStatement& select) {
   if (select.top && !select.top_percent && select.order_by.empty() && !select.distinct) {
     early_limit = static_cast<size_t>(std::max<int64_t>(*select.top, 0));
   }
+
+  bool aggregate = false;
+  for (const Output& o : outputs) aggregate = aggregate || (o.expr && sql::ContainsAggregate(*o.expr));
+  if (aggregate) return RunAggregate(table, select, outputs, plan);
 
   std::vector<PendingRow> rows;
   RowReader reader(table);
