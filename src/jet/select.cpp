@@ -49,7 +49,7 @@ Status Bind(Expr& e, const Table& table, const sql::TableRef& from) {
 // Reads the current row's columns for the evaluator, decoding each column at most once.
 class RowReader final : public sql::RowAccessor {
  public:
-  explicit RowReader(const Table& table) : table_(table), cache_(table.def().columns.size()) {}
+  explicit RowReader(const Table& table) : cache_(table.def().columns.size()) {}
 
   void Reset(const Row* row) {
     row_ = row;
@@ -73,7 +73,6 @@ class RowReader final : public sql::RowAccessor {
   }
 
  private:
-  const Table& table_;
   const Row* row_ = nullptr;
   mutable std::vector<std::optional<Value>> cache_;
 };
