@@ -265,7 +265,7 @@ TEST(Parser, RefusesExpressionsTooDeep) {
 
   // A long but flat IN list is fine.
   std::string in = "select * from t where a in (0";
-  for (int i = 1; i < 5000; ++i) in += "," + std::to_string(i);
+  for (int i = 1; i < 5000; ++i) in.append(",").append(std::to_string(i));
   EXPECT_TRUE(ParseStatement(in + ")").ok());
 }
 
