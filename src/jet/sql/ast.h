@@ -74,7 +74,9 @@ using ExprPtr = std::unique_ptr<Expr>;
 
 struct Expr {
   ExprKind kind = ExprKind::kLiteral;
-  size_t position = 0;  // where the expression starts (1-based character offset)
+  // 1-based character offset: of the operator for operator nodes (kUnary, kBinary,
+  // kIsNull, kLike, kIn, kBetween), else of the literal, name or function name.
+  size_t position = 0;
 
   Value value;                             // kLiteral
   ColumnRef column;                        // kColumn
@@ -109,6 +111,9 @@ struct OrderItem {
   bool descending = false;
 };
 
+// When any item uses an aggregate function (ContainsAggregate in evaluator.h), the
+// query yields one row and the parser has checked that every item and ORDER BY term is
+// computed from aggregates only (Aggregator computes them).
 struct SelectStatement {
   bool distinct = false;            // SELECT DISTINCT
   std::optional<int64_t> top;       // SELECT TOP n
@@ -128,7 +133,7 @@ struct InsertStatement {
   TableRef table;
   std::vector<std::string> columns;  // empty when no column list was given
   std::vector<size_t> column_positions;
-  std::vector<ExprPtr> values;
+  std::vector<ExprPtr> values;  // constants: the parser refuses column references here
 };
 
 struct Assignment {
@@ -162,13 +167,15 @@ struct ColumnDefinition {
   uint16_t size = 0;
   uint8_t precision = 0;  // Decimal: 1-28 (default 18); 0 for other types
   uint8_t scale = 0;      // Decimal: 0-precision (default 0)
-  bool not_null = false;  // NOT NULL (a PRIMARY KEY constraint also implies it: see below)
+  // NOT NULL as written for the column. A PRIMARY KEY does not set it: the primary key's
+  // index refuses Nulls itself.
+  bool not_null = false;
   // COUNTER / AUTOINCREMENT [(seed, increment)]: a Long column numbered by the engine.
   bool autoincrement = false;
   int32_t seed = 1;
   int32_t increment = 1;
   bool compressed = false;  // WITH COMPRESSION / WITH COMP (Unicode compression of text)
-  ExprPtr default_value;    // DEFAULT expr; null when none
+  ExprPtr default_value;    // DEFAULT expr (a constant: no columns); null when none
 };
 
 enum class ConstraintKind {

@@ -296,7 +296,9 @@ std::optional<double> ParseNumberText(std::string_view text) {
   // give it one.
   std::string buffer;
   if (body.front() == '.') {
-    buffer = "0" + std::string(body);
+    buffer.reserve(body.size() + 1);
+    buffer.push_back('0');
+    buffer.append(body);
     body = buffer;
   }
   auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), v);

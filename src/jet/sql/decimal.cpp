@@ -44,7 +44,8 @@ std::string Magnitude::ToDigits() const {
   if (IsZero()) return "0";
   Magnitude m = *this;
   std::string digits;
-  while (!m.IsZero()) digits.insert(digits.begin(), static_cast<char>('0' + m.DivMod(10)));
+  while (!m.IsZero()) digits.push_back(static_cast<char>('0' + m.DivMod(10)));
+  std::reverse(digits.begin(), digits.end());
   return digits;
 }
 
@@ -155,8 +156,9 @@ double DecimalToDouble(const Decimal& d) {
 std::string DecimalToText(const Decimal& d) {
   std::string digits = DecimalMagnitude(d).ToDigits();
   if (d.scale > 0) {
-    if (digits.size() <= d.scale) digits.insert(0, d.scale - digits.size() + 1, '0');
-    digits.insert(digits.size() - d.scale, ".");
+    if (digits.size() <= d.scale) digits = std::string(d.scale - digits.size() + 1, '0') + digits;
+    size_t point = digits.size() - d.scale;
+    digits = digits.substr(0, point) + "." + digits.substr(point);
   }
   bool zero = DecimalMagnitude(d).IsZero();
   return (d.negative && !zero ? "-" : "") + digits;

@@ -6,6 +6,12 @@
 namespace tabulon::jet::sql {
 namespace {
 
+// Appends the pieces in order (instead of `out += "x" + piece`, which builds a temporary).
+template <typename... Pieces>
+void Append(std::string& out, const Pieces&... pieces) {
+  (out.append(pieces), ...);
+}
+
 // A name as it can be written back: plain when it is a simple word, else in brackets.
 std::string NameText(const std::string& name) {
   bool plain = !name.empty() && !(name[0] >= '0' && name[0] <= '9');
@@ -38,7 +44,11 @@ std::string LiteralText(const Value& v) {
     case Value::Kind::kSingle: return ValueToText(v) + "F";
     case Value::Kind::kDouble: return ValueToText(v) + "D";
     case Value::Kind::kDecimal: return ValueToText(v) + "M";
-    case Value::Kind::kDateTime: return "#" + ValueToText(v) + "#";
+    case Value::Kind::kDateTime: {
+      std::string out = "#";
+      Append(out, ValueToText(v), "#");
+      return out;
+    }
     case Value::Kind::kText: return Quote(v.text());
     case Value::Kind::kBinary: return "<binary " + std::to_string(v.bytes().size()) + " bytes>";
     case Value::Kind::kGuid: return ValueToText(v);
@@ -119,7 +129,7 @@ void Expr_(const Expr& e, std::string& out) {
 
 std::string Table(const TableRef& t) {
   std::string s = NameText(t.name);
-  if (!t.alias.empty()) s += " " + NameText(t.alias);
+  if (!t.alias.empty()) Append(s, " ", NameText(t.alias));
   return s;
 }
 
@@ -127,9 +137,9 @@ std::string Where(const ExprPtr& where) { return where ? " (where " + DumpExpr(*
 
 std::string TypeText(const ColumnDefinition& c) {
   std::string s = ColumnTypeName(c.type);
-  if (c.type == ColumnType::kText || c.type == ColumnType::kBinary) s += "(" + std::to_string(c.size) + ")";
+  if (c.type == ColumnType::kText || c.type == ColumnType::kBinary) Append(s, "(", std::to_string(c.size), ")");
   if (c.type == ColumnType::kNumeric) {
-    s += "(" + std::to_string(c.precision) + "," + std::to_string(c.scale) + ")";
+    Append(s, "(", std::to_string(c.precision), ",", std::to_string(c.scale), ")");
   }
   return "[" + s + "]";
 }
@@ -147,9 +157,9 @@ std::string ConstraintText(const Constraint& c) {
   std::string s = c.kind == ConstraintKind::kPrimaryKey ? "(primary-key"
                   : c.kind == ConstraintKind::kUnique   ? "(unique"
                                                         : "(not-null";
-  if (!c.name.empty()) s += " " + NameText(c.name);
+  if (!c.name.empty()) Append(s, " ", NameText(c.name));
   s += " (";
-  for (size_t i = 0; i < c.columns.size(); ++i) s += (i ? " " : "") + NameText(c.columns[i]);
+  for (size_t i = 0; i < c.columns.size(); ++i) Append(s, i ? " " : "", NameText(c.columns[i]));
   return s + "))";
 }
 
@@ -192,11 +202,11 @@ std::string DumpStatement(const Statement& statement) {
       std::string out = "(insert " + Table(s.table);
       if (!s.columns.empty()) {
         out += " (columns";
-        for (const std::string& c : s.columns) out += " " + NameText(c);
+        for (const std::string& c : s.columns) Append(out, " ", NameText(c));
         out += ")";
       }
       out += " (values";
-      for (const ExprPtr& v : s.values) out += " " + DumpExpr(*v);
+      for (const ExprPtr& v : s.values) Append(out, " ", DumpExpr(*v));
       return out + "))";
     }
     case StatementKind::kUpdate: {
@@ -212,8 +222,8 @@ std::string DumpStatement(const Statement& statement) {
     case StatementKind::kCreateTable: {
       const auto& s = statement.as<CreateTableStatement>();
       std::string out = "(create-table " + Table(s.table);
-      for (const ColumnDefinition& c : s.columns) out += " " + Column(c);
-      for (const Constraint& c : s.constraints) out += " " + ConstraintText(c);
+      for (const ColumnDefinition& c : s.columns) Append(out, " ", Column(c));
+      for (const Constraint& c : s.constraints) Append(out, " ", ConstraintText(c));
       return out + ")";
     }
     case StatementKind::kCreateIndex: {

@@ -1068,10 +1068,9 @@ Result<Value> Evaluate(const Expr& expr, const RowAccessor& row) {
 Result<bool> EvaluateCondition(const Expr& expr, const RowAccessor& row) {
   Result<Value> v = Evaluate(expr, row);
   if (!v.ok()) return v.status();
-  if (v->is_null()) return false;
-  if (v->kind() == Kind::kBoolean) return v->boolean();
-  if (std::optional<double> d = ToDouble(*v)) return *d != 0;
-  return Mismatch(expr, std::string(KindName(v->kind())) + " used as a condition");
+  Result<std::optional<bool>> truth = Truth(*v, expr);
+  if (!truth.ok()) return truth.status();
+  return truth->value_or(false);
 }
 
 Status BindColumns(Expr& expr, const std::function<Result<int>(const ColumnRef&)>& resolve) {

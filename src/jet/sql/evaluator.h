@@ -45,8 +45,8 @@ class NoColumns : public RowAccessor {
 Result<Value> Evaluate(const Expr& expr, const RowAccessor& row);
 
 // Evaluates a condition (WHERE): true only when it yields True. Null and False give
-// false; a number counts as True when it is not zero; text, binary and GUID results are
-// a type mismatch.
+// false; a number counts as True when it is not zero, a text when it reads as True/Yes/On
+// or a non-zero number; other texts, binary and GUID results are a type mismatch.
 Result<bool> EvaluateCondition(const Expr& expr, const RowAccessor& row);
 
 // Resolves every column reference in the tree once, before a scan: `resolve` returns

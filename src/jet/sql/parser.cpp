@@ -67,6 +67,115 @@ bool IsReserved(std::string_view word) {
   return false;
 }
 
+// The first aggregate call (Count, Sum, ...) in an expression, or null.
+const Expr* FindAggregate(const Expr& e) {
+  if (e.kind == ExprKind::kFunction) {
+    const FunctionInfo* info = FindFunction(e.function);
+    if (info && info->aggregate) return &e;
+  }
+  for (const ExprPtr& child : e.operands) {
+    if (const Expr* found = FindAggregate(*child)) return found;
+  }
+  return nullptr;
+}
+
+// The first column reference outside aggregate calls, or null.
+const Expr* FindColumnOutsideAggregates(const Expr& e) {
+  if (e.kind == ExprKind::kColumn) return &e;
+  if (e.kind == ExprKind::kFunction) {
+    const FunctionInfo* info = FindFunction(e.function);
+    if (info && info->aggregate) return nullptr;
+  }
+  for (const ExprPtr& child : e.operands) {
+    if (const Expr* found = FindColumnOutsideAggregates(*child)) return found;
+  }
+  return nullptr;
+}
+
+// The first column reference anywhere, or null.
+const Expr* FindColumn(const Expr& e) {
+  if (e.kind == ExprKind::kColumn) return &e;
+  for (const ExprPtr& child : e.operands) {
+    if (const Expr* found = FindColumn(*child)) return found;
+  }
+  return nullptr;
+}
+
+std::string At(size_t position) { return "at character " + std::to_string(position) + ": "; }
+
+// Jet refuses aggregate functions outside the select list, and inside one another.
+Status CheckNoAggregate(const ExprPtr& e, const char* where) {
+  if (!e) return Status::Ok();
+  if (const Expr* agg = FindAggregate(*e)) {
+    return Status::InvalidArgument(At(agg->position) + "cannot have aggregate function " + agg->function + " in " +
+                                   where);
+  }
+  return Status::Ok();
+}
+
+Status CheckNoNestedAggregate(const Expr& e) {
+  if (e.kind == ExprKind::kFunction) {
+    const FunctionInfo* info = FindFunction(e.function);
+    if (info && info->aggregate) {
+      for (const ExprPtr& arg : e.operands) {
+        if (const Expr* inner = FindAggregate(*arg)) {
+          return Status::InvalidArgument(At(inner->position) + "cannot have aggregate function " + inner->function +
+                                         " inside " + e.function);
+        }
+      }
+    }
+  }
+  for (const ExprPtr& child : e.operands) TABULON_RETURN_IF_ERROR(CheckNoNestedAggregate(*child));
+  return Status::Ok();
+}
+
+// A query whose select list uses aggregates yields one row (there is no GROUP BY): every
+// item must then be computed from aggregates only, as Jet demands.
+Status CheckAggregateQuery(const SelectStatement& s) {
+  bool aggregate = false;
+  for (const SelectItem& item : s.items) {
+    if (item.expr) {
+      TABULON_RETURN_IF_ERROR(CheckNoNestedAggregate(*item.expr));
+      aggregate = aggregate || FindAggregate(*item.expr) != nullptr;
+    }
+  }
+  TABULON_RETURN_IF_ERROR(CheckNoAggregate(s.where, "the WHERE clause"));
+  if (!aggregate) {
+    for (const OrderItem& o : s.order_by) TABULON_RETURN_IF_ERROR(CheckNoAggregate(o.expr, "ORDER BY without aggregates in the select list"));
+    return Status::Ok();
+  }
+  for (const SelectItem& item : s.items) {
+    if (item.star) {
+      return Status::InvalidArgument(At(item.position) + "'*' cannot be selected together with aggregate functions");
+    }
+    if (const Expr* column = FindColumnOutsideAggregates(*item.expr)) {
+      return Status::InvalidArgument(At(column->position) + "the query does not include '" + column->column.name +
+                                     "' as part of an aggregate function");
+    }
+  }
+  for (const OrderItem& o : s.order_by) {
+    TABULON_RETURN_IF_ERROR(CheckNoNestedAggregate(*o.expr));
+    if (const Expr* column = FindColumnOutsideAggregates(*o.expr)) {
+      return Status::InvalidArgument(At(column->position) + "the query does not include '" + column->column.name +
+                                     "' as part of an aggregate function");
+    }
+  }
+  return Status::Ok();
+}
+
+// Values of INSERT and DEFAULT are constants: no columns, no aggregates.
+Status CheckConstant(const Expr& e, const char* what) {
+  if (const Expr* column = FindColumn(e)) {
+    return Status::InvalidArgument(At(column->position) + what + " cannot refer to column '" + column->column.name +
+                                   "'");
+  }
+  if (const Expr* agg = FindAggregate(e)) {
+    return Status::InvalidArgument(At(agg->position) + "cannot have aggregate function " + agg->function + " in " +
+                                   what);
+  }
+  return Status::Ok();
+}
+
 class Parser {
  public:
   explicit Parser(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
@@ -282,6 +391,7 @@ class Parser {
                                        item.star_table + ".*' does not name the table of the FROM clause");
       }
     }
+    TABULON_RETURN_IF_ERROR(CheckAggregateQuery(s));
     return s;
   }
 
@@ -359,6 +469,7 @@ class Parser {
                                      std::to_string(s.columns.size()) + " columns, " +
                                      std::to_string(s.values.size()) + " values)");
     }
+    for (const ExprPtr& v : s.values) TABULON_RETURN_IF_ERROR(CheckConstant(*v, "VALUES"));
     return s;
   }
 
@@ -411,6 +522,8 @@ class Parser {
       if (!where.ok()) return where.status();
       s.where = std::move(*where);
     }
+    for (const Assignment& a : s.assignments) TABULON_RETURN_IF_ERROR(CheckNoAggregate(a.value, "SET"));
+    TABULON_RETURN_IF_ERROR(CheckNoAggregate(s.where, "the WHERE clause"));
     return s;
   }
 
@@ -444,6 +557,7 @@ class Parser {
       if (!where.ok()) return where.status();
       s.where = std::move(*where);
     }
+    TABULON_RETURN_IF_ERROR(CheckNoAggregate(s.where, "the WHERE clause"));
     return s;
   }
 
@@ -606,6 +720,7 @@ class Parser {
         if (col.default_value) return SyntaxError(at, "DEFAULT given twice");
         Result<ExprPtr> e = Expression();
         if (!e.ok()) return e.status();
+        TABULON_RETURN_IF_ERROR(CheckConstant(**e, "DEFAULT"));
         col.default_value = std::move(*e);
       } else if (PeekWord("CONSTRAINT") || PeekWord("PRIMARY") || PeekWord("UNIQUE")) {
         Constraint c;

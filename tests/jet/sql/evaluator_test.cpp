@@ -247,7 +247,7 @@ TEST(Evaluator, Conditions) {
     bool keep;
   };
   for (C c : {C{"T", true}, C{"F", false}, C{"N", false}, C{"1", true}, C{"0", false}, C{"N = 1", false},
-              C{"not (N = 1)", false}, C{"name = 'smith' and l > 5", true}}) {
+              C{"not (N = 1)", false}, C{"name = 'smith' and l > 5", true}, C{"'True'", true}, C{"'0'", false}}) {
     Result<ExprPtr> e = ParseExpression(c.expr);
     ASSERT_TRUE(e.ok()) << c.expr;
     Result<bool> keep = EvaluateCondition(**e, Row());

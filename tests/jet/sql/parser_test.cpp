@@ -50,8 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
         ValidCase{"select distinct top 5 a as [Alias 1], b + 1 as c from t order by a desc, b",
                   "(select distinct (top 5) (items (as a [Alias 1]) (as (+ b 1) c)) (from t) (order-by (desc a) (asc b)))"},
         ValidCase{"select top 10 percent * from t", "(select (top 10 percent) (items *) (from t))"},
-        ValidCase{"select count(*), Sum(x), ucase(name) from t",
-                  "(select (items (call count *) (call Sum x) (call ucase name)) (from t))"},
+        ValidCase{"select count(*), Sum(x) + 1 as s, max(ucase(name)) from t order by count(*)",
+                  "(select (items (call count *) (as (+ (call Sum x) 1) s) (call max (call ucase name))) (from t) "
+                  "(order-by (asc (call count *))))"},
         // literals: text in both quotes, numbers of each width, dates, booleans, Null
         ValidCase{"select * from t where a = \"say \"\"hi\"\"\" or b = 'it''s'",
                   "(select (items *) (from t) (where (or (= a 'say \"hi\"') (= b 'it''s'))))"},
@@ -214,7 +215,18 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{"create index i on t (a,b,c,d,e,f,g,h,i,j,k)", kSyntax, "at most 10 columns"},
         InvalidCase{"drop index i", kSyntax, "expected ON"},
         InvalidCase{"drop t", kSyntax, "expected TABLE or INDEX after DROP"},
-        InvalidCase{"alter table t add", kSyntax, "expected a column name"}));
+        InvalidCase{"alter table t add", kSyntax, "expected a column name"},
+        // aggregates only where Jet allows them
+        InvalidCase{"select * from t where count(*) > 1", kSyntax, "character 23: cannot have aggregate function count in the WHERE clause"},
+        InvalidCase{"select a, count(*) from t", kSyntax, "character 8: the query does not include 'a' as part of an aggregate function"},
+        InvalidCase{"select *, count(*) from t", kSyntax, "'*' cannot be selected together with aggregate functions"},
+        InvalidCase{"select count(*) from t order by a", kSyntax, "does not include 'a'"},
+        InvalidCase{"select a from t order by max(a)", kSyntax, "cannot have aggregate function max in ORDER BY"},
+        InvalidCase{"select sum(max(a)) from t", kSyntax, "cannot have aggregate function max inside sum"},
+        InvalidCase{"update t set a = sum(b)", kSyntax, "cannot have aggregate function sum in SET"},
+        InvalidCase{"delete from t where min(a) = 1", kSyntax, "in the WHERE clause"},
+        InvalidCase{"insert into t (a) values (b + 1)", kSyntax, "character 27: VALUES cannot refer to column 'b'"},
+        InvalidCase{"create table t (a long default b)", kSyntax, "DEFAULT cannot refer to column 'b'"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Unsupported, ParseInvalid,
@@ -265,7 +277,7 @@ TEST(Parser, RefusesExpressionsTooDeep) {
 
   // A long but flat IN list is fine.
   std::string in = "select * from t where a in (0";
-  for (int i = 1; i < 5000; ++i) in += "," + std::to_string(i);
+  for (int i = 1; i < 5000; ++i) in.append(",").append(std::to_string(i));
   EXPECT_TRUE(ParseStatement(in + ")").ok());
 }
 
