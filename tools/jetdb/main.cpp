@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   // Output is UTF-8 bytes exactly as on Linux: no "\r\n" translation.
   _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
 #endif
   std::vector<std::string> args;
   std::string password;
