@@ -1,7 +1,5 @@
 #include "jet/text.h"
 
-#include "base/encoding.h"
-
 namespace tabulon::jet {
 
 std::u16string DecodeUtf16Le(ByteSpan bytes) {
@@ -34,6 +32,38 @@ std::u16string DecodeStoredText(ByteSpan stored) {
   return out;
 }
 
-std::string DecodeStoredTextUtf8(ByteSpan stored) { return Utf16ToUtf8(DecodeStoredText(stored)); }
+std::string DecodeStoredTextUtf8(ByteSpan stored) {
+  // Converted here rather than through the base layer: this runs for every text value read.
+  std::u16string text = DecodeStoredText(stored);
+  std::string out;
+  out.reserve(text.size() + text.size() / 2);
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        ++i;
+      } else {
+        c = 0xFFFD;  // an unpaired surrogate
+      }
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
 
 }  // namespace tabulon::jet

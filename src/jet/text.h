@@ -11,7 +11,7 @@ namespace tabulon::jet {
 
 // The UTF-16 text of a stored Text or Memo value.
 std::u16string DecodeStoredText(ByteSpan stored);
-// The same as UTF-8 (unpaired surrogates become U+FFFD).
+// The same as UTF-8 (an unpaired surrogate becomes U+FFFD, as in base/encoding.h).
 std::string DecodeStoredTextUtf8(ByteSpan stored);
 
 }  // namespace tabulon::jet

@@ -51,8 +51,19 @@ TEST(StoredText, DecodesPlainAndCompressedUnicode) {
   for (const Case& c : cases) {
     EXPECT_EQ(DecodeStoredText(ByteSpan(c.stored.data(), c.stored.size())), c.text) << c.what;
   }
-  const uint8_t mixed[] = {0xFF, 0xFE, 'A', 0x00, 0x2D, 0x4E};
-  EXPECT_EQ(DecodeStoredTextUtf8(ByteSpan(mixed, sizeof mixed)), "A\xE4\xB8\xAD");
+  struct Utf8Case {
+    std::vector<uint8_t> stored;
+    std::string utf8;
+  } utf8_cases[] = {
+      {{0xFF, 0xFE, 'A', 0x00, 0x2D, 0x4E}, "A\xE4\xB8\xAD"},
+      {{0xE9, 0x00, 0xAC, 0x20}, "\xC3\xA9\xE2\x82\xAC"},
+      {{0x3D, 0xD8, 0x00, 0xDE}, "\xF0\x9F\x98\x80"},        // a surrogate pair
+      {{0x3D, 0xD8, 'x', 0x00}, "\xEF\xBF\xBDx"},             // an unpaired high surrogate
+      {{0x00, 0xDE}, "\xEF\xBF\xBD"},                         // a lone low surrogate
+  };
+  for (const Utf8Case& c : utf8_cases) {
+    EXPECT_EQ(DecodeStoredTextUtf8(ByteSpan(c.stored.data(), c.stored.size())), c.utf8);
+  }
 }
 
 // Deleted columns keep their places in old rows; the remaining ones read correctly.
