@@ -66,6 +66,31 @@ TEST(StoredText, DecodesPlainAndCompressedUnicode) {
   }
 }
 
+// Definitions of wide tables continue on a second page; columns and indexes after the
+// page boundary read correctly.
+TEST(TableDefinitions, SpanningTwoPages) {
+  TABULON_REQUIRE_SHARED(shared);
+  auto db = OpenFixture(shared, "testV2000.mdb");
+  ASSERT_TRUE(db.ok());
+  auto table = (*db)->GetTable("Table2");
+  ASSERT_TRUE(table.ok()) << table.status().ToString();
+  const TableDef& def = (*table)->def();
+  ASSERT_EQ(def.columns.size(), 89u);
+  for (size_t i = 0; i < def.columns.size(); ++i) {
+    EXPECT_EQ(def.columns[i].name, "column" + std::to_string(i + 1));
+    EXPECT_EQ(def.columns[i].type, ColumnType::kText);
+    EXPECT_EQ(def.columns[i].length, 100);
+  }
+  std::vector<std::string> names;
+  for (const IndexDef& idx : def.indexes) names.push_back(idx.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"column10", "column14", "column75", "id", "PrimaryKey"}));
+  for (size_t i = 0; i < 3; ++i) {
+    const PhysicalIndex& index = def.physical_indexes[def.indexes[i].physical];
+    ASSERT_EQ(index.columns.size(), 1u);
+    EXPECT_EQ(def.columns[index.columns[0].column].name, def.indexes[i].name);
+  }
+}
+
 // Deleted columns keep their places in old rows; the remaining ones read correctly.
 TEST(Rows, DeletedColumns) {
   TABULON_REQUIRE_SHARED(shared);
