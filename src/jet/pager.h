@@ -4,6 +4,10 @@
 // cache. Pages are handed out as shared, immutable snapshots, so a caller may hold a page
 // while others are evicted. Not thread-safe: one database object is used by one thread at
 // a time.
+//
+// The write side belongs here too: a transaction copies a page before changing it, keeps
+// the changed copies (never evicted) until commit, writes the originals to a rollback
+// journal first and the changed pages after, encoding each as Decode decodes it.
 #pragma once
 
 #include <array>

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "base/encoding.h"
 #include "jet/bytes.h"
+#include "jet/collation.h"
 #include "jet/format.h"
 #include "jet/text.h"
 
@@ -31,21 +31,6 @@ bool TableDef::system() const { return table_type == f::kTableTypeSystem; }
 
 namespace {
 
-char16_t FoldCase(char16_t c) {
-  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-      (c >= 0x410 && c <= 0x42F)) {
-    return static_cast<char16_t>(c + 32);
-  }
-  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-  // Latin Extended-A pairs upper/lower case on even/odd code points.
-  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 && c != 0x17F) {
-    bool odd_upper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if (odd_upper ? (c % 2 == 1) : (c % 2 == 0)) return static_cast<char16_t>(c + 1);
-  }
-  return c;
-}
-
 bool IsKnownType(uint8_t t) { return (t >= 0x01 && t <= 0x0C) || t == 0x0F || t == 0x10; }
 
 std::string DecodeName(ByteSpan bytes) { return DecodeStoredTextUtf8(bytes); }
@@ -53,13 +38,8 @@ std::string DecodeName(ByteSpan bytes) { return DecodeStoredTextUtf8(bytes); }
 }  // namespace
 
 bool NamesEqual(std::string_view a, std::string_view b) {
-  if (a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin())) return true;
-  std::u16string x = Utf8ToUtf16(a), y = Utf8ToUtf16(b);
-  if (x.size() != y.size()) return false;
-  for (size_t i = 0; i < x.size(); ++i) {
-    if (FoldCase(x[i]) != FoldCase(y[i])) return false;
-  }
-  return true;
+  if (a == b) return true;
+  return CompareText(a, b) == 0;
 }
 
 int TableDef::FindColumn(std::string_view name) const {

@@ -94,8 +94,8 @@ struct TableDef {
   static Result<TableDef> Read(Pager& pager, uint32_t tdef_page);
 };
 
-// Compares names as Jet does: case-insensitively (letters of the Latin, Greek and Cyrillic
-// scripts fold to lower case; other characters compare as they are).
+// Compares names of tables, columns and indexes as Jet does: in the General sort order,
+// so case-insensitively (CompareText of collation.h).
 bool NamesEqual(std::string_view a, std::string_view b);
 
 }  // namespace tabulon::jet
