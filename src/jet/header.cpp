@@ -44,7 +44,7 @@ Result<DatabaseHeader> ReadDatabaseHeader(ByteSpan first_page, const std::string
   const std::string where = file_name.empty() ? std::string("the file") : file_name;
   static constexpr uint8_t kMagic[4] = {0x00, 0x01, 0x00, 0x00};
   std::string_view engine;
-  if (InRange(first_page, 0, format::kEngineNameOffset + format::kEngineNameSize) &&
+  if (InRange(first_page, 0, format::kVersionOffset + 1) &&
       std::equal(kMagic, kMagic + 4, first_page.begin())) {
     engine = std::string_view(reinterpret_cast<const char*>(first_page.data()) + format::kEngineNameOffset,
                               format::kEngineNameSize);

@@ -142,6 +142,8 @@ TEST(OpenDatabase, IdentifiesForeignFiles) {
       {"ACE version", with(format::kVersionOffset, std::string(1, '\x03')), Status::Code::kNotSupported,
        "version code 3"},
       {"first page cut", jet4.substr(0, 3000), Status::Code::kCorruption, "ends inside its first page"},
+      {"only the signature", jet4.substr(0, 20), Status::Code::kNotSupported, "is not a Jet database"},
+      {"signature and version", jet4.substr(0, 21), Status::Code::kCorruption, "ends inside its first page"},
   };
   for (const Case& c : cases) {
     auto db = Database::OpenImage(c.image, {}, "test.mdb");
