@@ -1,5 +1,6 @@
 #include "jet/catalog.h"
 
+#include "jet/annotate.h"
 #include "jet/format.h"
 #include "jet/table.h"
 
@@ -11,7 +12,7 @@ uint32_t CatalogEntry::tdef_page() const { return static_cast<uint32_t>(id) & fo
 
 Result<Catalog> Catalog::Read(Pager& pager) {
   Result<std::unique_ptr<Table>> table = Table::Open(pager, "MSysObjects", format::kCatalogTdefPage);
-  if (!table.ok()) return Status::Corruption("cannot read the catalog: " + table.status().message());
+  if (!table.ok()) return Annotate(table.status(), "cannot read the catalog");
   const TableDef& def = (*table)->def();
   const int id = def.FindColumn("Id"), parent = def.FindColumn("ParentId"), name = def.FindColumn("Name"),
             type = def.FindColumn("Type"), flags = def.FindColumn("Flags");
@@ -22,14 +23,14 @@ Result<Catalog> Catalog::Read(Pager& pager) {
   TableScan scan(**table);
   while (true) {
     Result<bool> more = scan.Next();
-    if (!more.ok()) return Status::Corruption("cannot read the catalog: " + more.status().message());
+    if (!more.ok()) return Annotate(more.status(), "cannot read the catalog");
     if (!*more) break;
     // Only the columns needed here: the catalog also holds long binary properties.
     Value values[5];
     const int columns[5] = {id, parent, name, type, flags};
     for (int i = 0; i < 5; ++i) {
       Result<Value> v = scan.row().Get(static_cast<size_t>(columns[i]));
-      if (!v.ok()) return Status::Corruption("cannot read the catalog: " + v.status().message());
+      if (!v.ok()) return Annotate(v.status(), "cannot read the catalog");
       values[i] = std::move(*v);
     }
     auto number = [](const Value& v) -> int64_t {

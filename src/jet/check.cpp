@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "jet/annotate.h"
 #include "jet/index.h"
 #include "jet/index_key.h"
 
@@ -35,14 +36,14 @@ Status CheckIndex(const Table& table, size_t number, uint64_t rows, CheckStats* 
   uint64_t count = 0;
   while (true) {
     Result<bool> more = cursor.Next();
-    if (!more.ok()) return Status::Corruption(where + ": " + more.status().message());
+    if (!more.ok()) return Annotate(more.status(), where);
     if (!*more) break;
     const IndexEntry& e = cursor.entry();
     if (prev && std::tie(prev->key, prev->row) >= std::tie(e.key, e.row)) {
       return Status::Corruption(where + ": entries out of order at row " + e.row.ToString());
     }
     Result<Row> row = table.Fetch(e.row);
-    if (!row.ok()) return Status::Corruption(where + ": entry for row " + e.row.ToString() + ": " + row.status().message());
+    if (!row.ok()) return Annotate(row.status(), where + ": entry for row " + e.row.ToString());
     if (encodable) {
       std::string key;
       for (const IndexColumn& ic : index.columns) {

@@ -1,5 +1,6 @@
 #include "jet/data_page.h"
 
+#include "jet/annotate.h"
 #include "jet/format.h"
 
 namespace tabulon::jet {
@@ -54,7 +55,7 @@ Result<ByteSpan> ReadRowAt(Pager& pager, RowId id, const char* what, PageRef* pa
                               ", which is not a data page");
   }
   Result<RowSlot> slot = ReadRowSlot(**page, id.row);
-  if (!slot.ok()) return Status::Corruption(std::string(what) + ": " + slot.status().message());
+  if (!slot.ok()) return Annotate(slot.status(), what);
   if (slot->deleted && !allow_deleted) {
     return Status::Corruption(std::string(what) + " points to deleted row " + id.ToString());
   }

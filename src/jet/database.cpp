@@ -1,5 +1,6 @@
 #include "jet/database.h"
 
+#include "jet/annotate.h"
 #include "jet/select.h"
 #include "jet/sql/parser.h"
 
@@ -39,10 +40,7 @@ Result<const Table*> Database::GetTable(std::string_view name) {
   auto it = tables_.find(entry->tdef_page());
   if (it == tables_.end()) {
     Result<std::unique_ptr<Table>> table = Table::Open(*pager_, entry->name, entry->tdef_page());
-    if (!table.ok()) {
-      if (table.status().code() != Status::Code::kCorruption) return table.status();
-      return Status::Corruption("table \"" + entry->name + "\": " + table.status().message());
-    }
+    if (!table.ok()) return Annotate(table.status(), "table \"" + entry->name + "\"");
     it = tables_.emplace(entry->tdef_page(), std::move(*table)).first;
   }
   return it->second.get();

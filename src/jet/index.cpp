@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "jet/annotate.h"
 #include "jet/format.h"
 
 namespace tabulon::jet {
@@ -71,7 +72,7 @@ Result<IndexPageData> IndexCursor::Load(uint32_t page_no, const char* what) {
   Result<PageRef> page = pager_->Read(page_no);
   if (!page.ok()) return page.status();
   Result<IndexPageData> data = IndexPageData::Parse(**page, table_->tdef_page);
-  if (!data.ok()) return Status::Corruption(std::string(what) + ": " + data.status().message());
+  if (!data.ok()) return Annotate(data.status(), what);
   return data;
 }
 

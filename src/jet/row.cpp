@@ -1,5 +1,6 @@
 #include "jet/row.h"
 
+#include "jet/annotate.h"
 #include "jet/format.h"
 #include "jet/long_value.h"
 #include "jet/text.h"
@@ -148,10 +149,7 @@ Result<Value> DecodeValue(Pager& pager, const ColumnDef& column, ByteSpan stored
       std::string data;
       if (!stored.empty()) {
         Result<std::string> lv = ReadLongValue(pager, stored);
-        if (!lv.ok()) {
-          if (lv.status().code() != Status::Code::kCorruption) return lv.status();
-          return Status::Corruption("column \"" + column.name + "\": " + lv.status().message());
-        }
+        if (!lv.ok()) return Annotate(lv.status(), "column \"" + column.name + "\"");
         data = std::move(*lv);
       }
       if (column.type == ColumnType::kOle) return Value::Bytes(std::move(data));

@@ -1,5 +1,6 @@
 #include "jet/table.h"
 
+#include "jet/annotate.h"
 #include "jet/format.h"
 #include "jet/usage_map.h"
 
@@ -33,7 +34,7 @@ Result<std::unique_ptr<Table>> Table::Open(Pager& pager, std::string name, uint3
 Result<const std::vector<uint32_t>*> Table::DataPages() const {
   if (!data_pages_) {
     Result<UsageMap> map = UsageMap::Read(*pager_, def_.used_pages);
-    if (!map.ok()) return Status::Corruption("table \"" + name_ + "\": " + map.status().message());
+    if (!map.ok()) return Annotate(map.status(), "table \"" + name_ + "\"");
     data_pages_ = map->pages();
   }
   return &*data_pages_;
@@ -78,7 +79,7 @@ Status Table::Resolve(const PageRef& page, RowId id, const RowSlot& slot, Row* r
   }
   Result<RowLayout> layout = RowLayout::Parse(def_, cur.bytes(*cur_page));
   if (!layout.ok()) {
-    return Status::Corruption("row " + cur_id.ToString() + " of table \"" + name_ + "\": " + layout.status().message());
+    return Annotate(layout.status(), "row " + cur_id.ToString() + " of table \"" + name_ + "\"");
   }
   row->table_ = this;
   row->page_ = std::move(cur_page);
