@@ -56,6 +56,10 @@ Result<Value> ConvertForFunction(const Value& value, ColumnType type, std::strin
 // bytes read as UTF-16LE. Null gives "".
 std::string ValueToText(const Value& value);
 
+// A text as a Jet SQL literal: in single quotes, each single quote inside doubled
+// ("O'Brien" -> 'O''Brien'), so that a value can be put into a statement safely.
+std::string SqlTextLiteral(std::string_view text);
+
 // Reads a number from text as Jet does when text is stored into a numeric column:
 // blanks around it, an optional sign, digits with an optional decimal point and exponent.
 // Returns nothing when the text is not a number.

@@ -606,6 +606,15 @@ class Parser {
                                      s.table.name + "' has no columns");
     }
     TABULON_RETURN_IF_ERROR(CheckConstraints(s.columns, s.constraints));
+    // CONSTRAINT name NOT NULL (columns) is the columns' NOT NULL.
+    for (const Constraint& c : s.constraints) {
+      if (c.kind != ConstraintKind::kNotNull) continue;
+      for (ColumnDefinition& col : s.columns) {
+        for (const std::string& name : c.columns) {
+          if (SameName(col.name, name)) col.not_null = true;
+        }
+      }
+    }
     return s;
   }
 

@@ -202,6 +202,18 @@ TEST(Convert, GuidByteOrder) {
   }
 }
 
+// A quoted value reads back as exactly that value, however many quotes it holds.
+TEST(Convert, SqlTextLiteral) {
+  for (const char* text : {"", "plain", "O'Brien", "'", "''", "a' or '1'='1", "中文'"}) {
+    std::string literal = SqlTextLiteral(text);
+    Result<ExprPtr> e = ParseExpression(literal);
+    ASSERT_TRUE(e.ok()) << literal;
+    ASSERT_EQ((*e)->kind, ExprKind::kLiteral) << literal;
+    EXPECT_EQ((*e)->value, Value::Text(text)) << literal;
+  }
+  EXPECT_EQ(SqlTextLiteral("O'Brien"), "'O''Brien'");
+}
+
 TEST(Convert, NumberText) {
   EXPECT_EQ(ParseNumberText(" -1.5e2 "), -150.0);
   EXPECT_EQ(ParseNumberText("+.5"), 0.5);
