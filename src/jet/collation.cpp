@@ -23,7 +23,7 @@ enum class CodeClass : uint8_t {
   kKana,           // Z: inline bytes, optional extra byte, a flag
 };
 
-// One code unit's entry, 8 bytes.
+// One code unit's entry.
 struct Code {
   CodeClass cls = CodeClass::kIgnored;
   uint8_t flag = 0;         // kKana: 2 or 3
