@@ -640,7 +640,7 @@ Result<Value> Convert(const Value& value, const Target& column) {
 
 }  // namespace
 
-Result<Value> ConvertForColumn(const Value& value, const ColumnSpec& column) {
+Result<Value> ConvertForColumn(const Value& value, const TargetColumn& column) {
   if (value.is_null()) return Value::Null();
   Target target{column.type, column.name, "", column.size, column.precision, column.scale};
   return Convert(value, target);

@@ -14,7 +14,7 @@
 namespace tabulon::jet::sql {
 
 // What a conversion needs to know about the target column.
-struct ColumnSpec {
+struct TargetColumn {
   std::string name;  // for messages
   ColumnType type = ColumnType::kText;
   // Text: maximum length in characters (UTF-16 code units, as Jet counts them);
@@ -41,7 +41,7 @@ struct ColumnSpec {
 //   - Binary and OLE take binary values, and texts as their UTF-16LE bytes;
 //   - anything else is a type mismatch (Status::InvalidArgument).
 // Every message names the column.
-Result<Value> ConvertForColumn(const Value& value, const ColumnSpec& column);
+Result<Value> ConvertForColumn(const Value& value, const TargetColumn& column);
 
 // Converts a value as the conversion functions do (CInt, CLng, CByte, CSng, CDbl, CCur,
 // CDate, CBool: `type` is the result's type): the rules of ConvertForColumn without a

@@ -44,7 +44,7 @@ class Converts : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Converts, ForColumn) {
   const Case& c = GetParam();
-  ColumnSpec column;
+  TargetColumn column;
   column.name = "Field1";
   column.type = c.type;
   if (c.type == ColumnType::kNumeric) {
@@ -125,12 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Null", T::kLong, 0, "NULL"}, Case{"Null", T::kText, 1, "NULL"}, Case{"Null", T::kGuid, 0, "NULL"}));
 
 TEST(Convert, BinarySizeAndKinds) {
-  ColumnSpec bin{"Data", ColumnType::kBinary, 2};
+  TargetColumn bin{"Data", ColumnType::kBinary, 2};
   EXPECT_TRUE(ConvertForColumn(Value::Bytes("ab"), bin).ok());
   Result<Value> big = ConvertForColumn(Value::Bytes("abc"), bin);
   ASSERT_FALSE(big.ok());
   EXPECT_EQ(big.status().message(), "the field 'Data' is too small for the value: 3 bytes, the field holds 2");
-  ColumnSpec text{"Name", ColumnType::kText, 10};
+  TargetColumn text{"Name", ColumnType::kText, 10};
   Result<Value> from_binary = ConvertForColumn(Value::Bytes("ab"), text);
   EXPECT_FALSE(from_binary.ok());
   Result<Value> long_text = ConvertForColumn(Value::Text("12345678901"), text);
