@@ -23,7 +23,7 @@ enum class CodeClass : uint8_t {
   kKana,           // Z: inline bytes, optional extra byte, a flag
 };
 
-// One code unit's entry, 8 bytes.
+// One code unit's entry.
 struct Code {
   CodeClass cls = CodeClass::kIgnored;
   uint8_t flag = 0;         // kKana: 2 or 3
@@ -266,23 +266,87 @@ int CompareBytes(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool IsAscii(std::string_view s) {
-  for (char c : s) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+// UTF-16 code units of a UTF-16 text.
+class Utf16Units {
+ public:
+  explicit Utf16Units(std::u16string_view s) : p_(s.data()), end_(s.data() + s.size()) {}
+  // False at the end.
+  bool Next(char16_t& unit) {
+    if (p_ == end_) return false;
+    unit = *p_++;
+    return true;
   }
-  return true;
-}
+  bool bad() const { return false; }
+
+ private:
+  const char16_t* p_;
+  const char16_t* end_;
+};
+
+// UTF-16 code units of a UTF-8 text, decoded as they are read. Only well-formed UTF-8 is
+// decoded here: at any other byte `bad()` turns true and the caller converts the whole
+// text with the base library instead, which knows the replacement rules.
+class Utf8Units {
+ public:
+  explicit Utf8Units(std::string_view s)
+      : p_(reinterpret_cast<const unsigned char*>(s.data())), end_(p_ + s.size()) {}
+  bool Next(char16_t& unit) {
+    if (pending_) {
+      unit = pending_;
+      pending_ = 0;
+      return true;
+    }
+    if (p_ == end_ || bad_) return false;
+    unsigned c = *p_++;
+    if (c < 0x80) {
+      unit = static_cast<char16_t>(c);
+      return true;
+    }
+    int extra = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xC2 && c <= 0xDF ? 1 : -1;
+    if (extra < 0 || end_ - p_ < extra) return Fail();
+    uint32_t cp = c & (0x3F >> extra);
+    for (int i = 0; i < extra; ++i) {
+      if ((p_[i] & 0xC0) != 0x80) return Fail();
+      cp = (cp << 6) | (p_[i] & 0x3F);
+    }
+    // No overlong forms, no encoded surrogates, nothing past U+10FFFF.
+    static constexpr uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return Fail();
+    p_ += extra;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      unit = static_cast<char16_t>(0xD800 + (cp >> 10));
+      pending_ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      unit = static_cast<char16_t>(cp);
+    }
+    return true;
+  }
+  bool bad() const { return bad_; }
+
+ private:
+  bool Fail() {
+    bad_ = true;
+    return false;
+  }
+  const unsigned char* p_;
+  const unsigned char* end_;
+  char16_t pending_ = 0;
+  bool bad_ = false;
+};
 
 // Streams the inline bytes of a text whose characters are all simple or ignored.
-template <typename Unit>
+template <typename Units>
 class InlineBytes {
  public:
-  explicit InlineBytes(const Unit* p, const Unit* end) : p_(p), end_(end) {}
-  // Next inline byte; -1 at the end of the text; -2 when a character is not simple.
+  explicit InlineBytes(Units units) : units_(units) {}
+  // Next inline byte; -1 at the end of the text; -2 when a character is not simple (or
+  // the text is not well-formed).
   int Next() {
     while (pos_ == len_) {
-      if (p_ == end_) return -1;
-      const Code& code = Table()[static_cast<char16_t>(*p_++)];
+      char16_t unit;
+      if (!units_.Next(unit)) return units_.bad() ? -2 : -1;
+      const Code& code = Table()[unit];
       if (code.cls == CodeClass::kIgnored) continue;
       if (code.cls != CodeClass::kSimple) return -2;
       bytes_ = code.inline_bytes;
@@ -293,8 +357,7 @@ class InlineBytes {
   }
 
  private:
-  const Unit* p_;
-  const Unit* end_;
+  Units units_;
   const uint8_t* bytes_ = nullptr;
   int len_ = 0;
   int pos_ = 0;
@@ -302,10 +365,11 @@ class InlineBytes {
 
 // Compares texts made only of simple and ignored characters without building keys: their
 // keys are the inline bytes followed by 01 00, and inline bytes are never below 02. Sets
-// `ok` false (and returns 0) when a character is of another class.
-template <typename Unit>
-int CompareSimple(const Unit* a, size_t na, const Unit* b, size_t nb, bool& ok) {
-  InlineBytes<Unit> x(a, a + na), y(b, b + nb);
+// `ok` false (and returns 0) when a character is of another class; a difference found
+// before such a character stands, since the inline part comes first in the keys.
+template <typename Units>
+int CompareSimple(Units a, Units b, bool& ok) {
+  InlineBytes<Units> x(a), y(b);
   ok = true;
   for (;;) {
     int p = x.Next();
@@ -319,10 +383,24 @@ int CompareSimple(const Unit* a, size_t na, const Unit* b, size_t nb, bool& ok) 
       continue;
     }
     // A text that ends first has its end byte 01 where the other has an inline byte
-    // (>= 02), so it sorts first; but a later non-simple character in the other text
-    // could still change nothing about that, so the answer stands.
+    // (>= 02), so it sorts first.
     return p < q ? -1 : 1;
   }
+}
+
+// UTF-8 to UTF-16: well-formed text decoded here, anything else by the base library.
+std::u16string ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  Utf8Units units(utf8);
+  char16_t unit;
+  while (units.Next(unit)) out.push_back(unit);
+  return units.bad() ? Utf8ToUtf16(utf8) : out;
+}
+
+std::string_view TrimTrailingBlanks(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
 }
 
 }  // namespace
@@ -335,7 +413,7 @@ std::string TextIndexKey(std::u16string_view text) {
   return out;
 }
 
-std::string TextIndexKey(std::string_view utf8) { return TextIndexKey(Utf8ToUtf16(utf8)); }
+std::string TextIndexKey(std::string_view utf8) { return TextIndexKey(ToUtf16(utf8)); }
 
 std::string TextSortKey(std::u16string_view text) {
   std::string out;
@@ -344,13 +422,13 @@ std::string TextSortKey(std::u16string_view text) {
   return out;
 }
 
-std::string TextSortKey(std::string_view utf8) { return TextSortKey(Utf8ToUtf16(utf8)); }
+std::string TextSortKey(std::string_view utf8) { return TextSortKey(ToUtf16(utf8)); }
 
 int CompareText(std::u16string_view a, std::u16string_view b) {
   a = TrimTrailingBlanks(a);
   b = TrimTrailingBlanks(b);
   bool ok = false;
-  int r = CompareSimple(a.data(), a.size(), b.data(), b.size(), ok);
+  int r = CompareSimple(Utf16Units(a), Utf16Units(b), ok);
   if (ok) return r;
   std::string ka, kb;
   EncodeKey(a, ka);
@@ -359,16 +437,10 @@ int CompareText(std::u16string_view a, std::u16string_view b) {
 }
 
 int CompareText(std::string_view a, std::string_view b) {
-  if (IsAscii(a) && IsAscii(b)) {
-    while (!a.empty() && a.back() == ' ') a.remove_suffix(1);
-    while (!b.empty() && b.back() == ' ') b.remove_suffix(1);
-    const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-    const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-    bool ok = false;
-    int r = CompareSimple(pa, a.size(), pb, b.size(), ok);
-    if (ok) return r;
-  }
-  return CompareText(std::u16string_view(Utf8ToUtf16(a)), std::u16string_view(Utf8ToUtf16(b)));
+  bool ok = false;
+  int r = CompareSimple(Utf8Units(TrimTrailingBlanks(a)), Utf8Units(TrimTrailingBlanks(b)), ok);
+  if (ok) return r;
+  return CompareText(std::u16string_view(ToUtf16(a)), std::u16string_view(ToUtf16(b)));
 }
 
 int CompareCharacters(char16_t a, char16_t b) {

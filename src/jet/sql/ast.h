@@ -181,7 +181,8 @@ struct ColumnDefinition {
 enum class ConstraintKind {
   kPrimaryKey,  // PRIMARY KEY: unique, no Nulls (the columns become NOT NULL)
   kUnique,      // UNIQUE
-  kNotNull,     // CONSTRAINT name NOT NULL (columns): same as NOT NULL on each column
+  kNotNull,     // CONSTRAINT name NOT NULL (columns): NOT NULL on each column; in CREATE
+                // TABLE the parser has set ColumnDefinition::not_null for them already
 };
 
 // A constraint of CREATE TABLE or ALTER TABLE ... ADD CONSTRAINT. Constraints written

@@ -265,6 +265,18 @@ bool IsNumericSource(const Value& value) {
 
 }  // namespace
 
+std::string SqlTextLiteral(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out.push_back('\'');
+  for (char c : text) {
+    out.push_back(c);
+    if (c == '\'') out.push_back('\'');
+  }
+  out.push_back('\'');
+  return out;
+}
+
 std::optional<double> ParseNumberText(std::string_view text) {
   std::string_view t = Trim(text);
   if (t.empty()) return std::nullopt;
@@ -628,7 +640,7 @@ Result<Value> Convert(const Value& value, const Target& column) {
 
 }  // namespace
 
-Result<Value> ConvertForColumn(const Value& value, const ColumnSpec& column) {
+Result<Value> ConvertForColumn(const Value& value, const TargetColumn& column) {
   if (value.is_null()) return Value::Null();
   Target target{column.type, column.name, "", column.size, column.precision, column.scale};
   return Convert(value, target);

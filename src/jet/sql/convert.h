@@ -14,7 +14,7 @@
 namespace tabulon::jet::sql {
 
 // What a conversion needs to know about the target column.
-struct ColumnSpec {
+struct TargetColumn {
   std::string name;  // for messages
   ColumnType type = ColumnType::kText;
   // Text: maximum length in characters (UTF-16 code units, as Jet counts them);
@@ -41,7 +41,7 @@ struct ColumnSpec {
 //   - Binary and OLE take binary values, and texts as their UTF-16LE bytes;
 //   - anything else is a type mismatch (Status::InvalidArgument).
 // Every message names the column.
-Result<Value> ConvertForColumn(const Value& value, const ColumnSpec& column);
+Result<Value> ConvertForColumn(const Value& value, const TargetColumn& column);
 
 // Converts a value as the conversion functions do (CInt, CLng, CByte, CSng, CDbl, CCur,
 // CDate, CBool: `type` is the result's type): the rules of ConvertForColumn without a
@@ -55,6 +55,10 @@ Result<Value> ConvertForFunction(const Value& value, ColumnType type, std::strin
 // midnight, the date part only when not 1899-12-30), GUIDs as "{...}", binary as its
 // bytes read as UTF-16LE. Null gives "".
 std::string ValueToText(const Value& value);
+
+// A text as a Jet SQL literal: in single quotes, each single quote inside doubled
+// ("O'Brien" -> 'O''Brien'), so that a value can be put into a statement safely.
+std::string SqlTextLiteral(std::string_view text);
 
 // Reads a number from text as Jet does when text is stored into a numeric column:
 // blanks around it, an optional sign, digits with an optional decimal point and exponent.

@@ -198,6 +198,12 @@ Magnitude DropDigits(Magnitude m, int drop) {
 }  // namespace
 
 int CompareDecimal(const Decimal& a, const Decimal& b) {
+  // A scale beyond 28 cannot come from a valid file; compare such values approximately
+  // rather than split them.
+  if (a.scale > 28 || b.scale > 28) {
+    double x = DecimalToDouble(a), y = DecimalToDouble(b);
+    return x < y ? -1 : (x > y ? 1 : 0);
+  }
   bool a_zero = DecimalMagnitude(a).IsZero();
   bool b_zero = DecimalMagnitude(b).IsZero();
   bool a_neg = a.negative && !a_zero;

@@ -574,21 +574,21 @@ Result<DateTime> DateArg(const Value& v, const Expr& e) {
 char16_t CaseMap(char16_t c, bool upper) {
   auto in = [c](char16_t lo, char16_t hi) { return c >= lo && c <= hi; };
   if (upper) {
-    if (in(u'a', u'z') || (in(0xE0, 0xFE) && c != 0xF7) || in(0x3B1, 0x3C9) || in(0x430, 0x44F)) {
+    if (in(u'a', u'z') || (in(0xE0, 0xFE) && c != 0xF7) || (in(0x3B1, 0x3C9) && c != 0x3C2) || in(0x430, 0x44F)) {
       return static_cast<char16_t>(c - 32);
     }
     if (in(0x450, 0x45F)) return static_cast<char16_t>(c - 80);
     if (in(0xFF41, 0xFF5A)) return static_cast<char16_t>(c - 32);
-    if ((in(0x100, 0x137) || in(0x14A, 0x177)) && (c & 1)) return static_cast<char16_t>(c - 1);
+    if ((in(0x100, 0x12F) || in(0x132, 0x137) || in(0x14A, 0x177)) && (c & 1)) return static_cast<char16_t>(c - 1);
     if (in(0x139, 0x148) && !(c & 1)) return static_cast<char16_t>(c - 1);
     if (c == 0xFF) return 0x178;
   } else {
-    if (in(u'A', u'Z') || (in(0xC0, 0xDE) && c != 0xD7) || in(0x391, 0x3A9) || in(0x410, 0x42F)) {
+    if (in(u'A', u'Z') || (in(0xC0, 0xDE) && c != 0xD7) || (in(0x391, 0x3A9) && c != 0x3A2) || in(0x410, 0x42F)) {
       return static_cast<char16_t>(c + 32);
     }
     if (in(0x400, 0x40F)) return static_cast<char16_t>(c + 80);
     if (in(0xFF21, 0xFF3A)) return static_cast<char16_t>(c + 32);
-    if ((in(0x100, 0x137) || in(0x14A, 0x177)) && !(c & 1)) return static_cast<char16_t>(c + 1);
+    if ((in(0x100, 0x12F) || in(0x132, 0x137) || in(0x14A, 0x177)) && !(c & 1)) return static_cast<char16_t>(c + 1);
     if (in(0x139, 0x148) && (c & 1)) return static_cast<char16_t>(c + 1);
     if (c == 0x178) return 0xFF;
   }

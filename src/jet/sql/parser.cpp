@@ -290,7 +290,6 @@ class Parser {
 
   Result<sql::Statement> ParseAnyStatement() {
     const Token& t = Peek();
-    sql::Statement st;
     if (IsWord(t, "SELECT")) return Wrap(Select());
     if (IsWord(t, "INSERT")) return Wrap(Insert());
     if (IsWord(t, "UPDATE")) return Wrap(Update());
@@ -606,6 +605,15 @@ class Parser {
                                      s.table.name + "' has no columns");
     }
     TABULON_RETURN_IF_ERROR(CheckConstraints(s.columns, s.constraints));
+    // CONSTRAINT name NOT NULL (columns) is the columns' NOT NULL.
+    for (const Constraint& c : s.constraints) {
+      if (c.kind != ConstraintKind::kNotNull) continue;
+      for (ColumnDefinition& col : s.columns) {
+        for (const std::string& name : c.columns) {
+          if (SameName(col.name, name)) col.not_null = true;
+        }
+      }
+    }
     return s;
   }
 
@@ -784,7 +792,7 @@ class Parser {
   struct TypeName {
     std::string_view name;
     jet::ColumnType type;
-    enum Extra { kNone, kTextSize, kBinarySize, kDecimal, kCounter, kMemoText } extra;
+    enum Extra { kNone, kTextSize, kBinarySize, kDecimal, kCounter } extra;
   };
 
   Status ColumnType(ColumnDefinition& col) {
@@ -941,7 +949,6 @@ class Parser {
         return Status::Ok();
       }
       case TypeName::kNone:
-      case TypeName::kMemoText:
         if (has_args) return SyntaxError(paren, "type " + written + " takes no size");
         return Status::Ok();
     }

@@ -12,6 +12,10 @@
 //          [WITH PRIMARY | DISALLOW NULL | IGNORE NULL]
 //   DROP INDEX name ON table      DROP TABLE table
 //   ALTER TABLE table ADD [COLUMN] column-definition | ADD CONSTRAINT ...
+// Expressions: literals ('text', "text", numbers, #date#, True/False/Yes/No/On/Off,
+// Null), names, = <> < <= > >= AND OR XOR EQV IMP NOT, IS [NOT] NULL, [NOT] LIKE,
+// [NOT] IN (list), [NOT] BETWEEN, + - * / \ Mod ^ &, and the functions of functions.h
+// (aggregates only in the select list).
 //
 // Errors: Status::InvalidArgument for text that is not valid Jet SQL, and
 // Status::NotSupported for valid Jet SQL that this engine does not run (joins, subqueries,

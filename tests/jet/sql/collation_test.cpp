@@ -107,6 +107,12 @@ TEST(Collation, Comparisons) {
     int r8 = CompareText(std::string_view(Utf16ToUtf8(c.a)), std::string_view(Utf16ToUtf8(c.b)));
     EXPECT_EQ((r8 > 0) - (r8 < 0), c.sign) << "UTF-8: " << Utf16ToUtf8(c.a) << " vs " << Utf16ToUtf8(c.b);
   }
+  // Malformed UTF-8 is compared as the base library decodes it (U+FFFD, which the sort
+  // order ignores), never read past its end.
+  EXPECT_EQ(CompareText(std::string_view("a\xFF"), std::string_view("A\xFF")), 0);
+  EXPECT_EQ(CompareText(std::string_view("a\xE4\xB8"), std::string_view("a")), 0);
+  EXPECT_LT(CompareText(std::string_view("a\xE4\xB8"), std::string_view("b")), 0);
+  EXPECT_EQ(TextIndexKey(std::string_view("\xC0\x80")), TextIndexKey(std::u16string_view(u"\uFFFD\uFFFD")));
   EXPECT_EQ(CompareCharacters(u'a', u'A'), 0);
   EXPECT_EQ(CompareCharacters(u'A', u'\uFF21'), 0);
   EXPECT_NE(CompareCharacters(u'a', u'\u00E1'), 0);

@@ -44,7 +44,7 @@ class Converts : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Converts, ForColumn) {
   const Case& c = GetParam();
-  ColumnSpec column;
+  TargetColumn column;
   column.name = "Field1";
   column.type = c.type;
   if (c.type == ColumnType::kNumeric) {
@@ -125,12 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Null", T::kLong, 0, "NULL"}, Case{"Null", T::kText, 1, "NULL"}, Case{"Null", T::kGuid, 0, "NULL"}));
 
 TEST(Convert, BinarySizeAndKinds) {
-  ColumnSpec bin{"Data", ColumnType::kBinary, 2};
+  TargetColumn bin{"Data", ColumnType::kBinary, 2};
   EXPECT_TRUE(ConvertForColumn(Value::Bytes("ab"), bin).ok());
   Result<Value> big = ConvertForColumn(Value::Bytes("abc"), bin);
   ASSERT_FALSE(big.ok());
   EXPECT_EQ(big.status().message(), "the field 'Data' is too small for the value: 3 bytes, the field holds 2");
-  ColumnSpec text{"Name", ColumnType::kText, 10};
+  TargetColumn text{"Name", ColumnType::kText, 10};
   Result<Value> from_binary = ConvertForColumn(Value::Bytes("ab"), text);
   EXPECT_FALSE(from_binary.ok());
   Result<Value> long_text = ConvertForColumn(Value::Text("12345678901"), text);
@@ -200,6 +200,18 @@ TEST(Convert, GuidByteOrder) {
                           "{00112233445566778899AABBCCDDEEFF}", "00112233-4455-6677-8899-AABBCCDDEEFF}"}) {
     EXPECT_FALSE(ParseGuidText(bad)) << bad;
   }
+}
+
+// A quoted value reads back as exactly that value, however many quotes it holds.
+TEST(Convert, SqlTextLiteral) {
+  for (const char* text : {"", "plain", "O'Brien", "'", "''", "a' or '1'='1", "中文'"}) {
+    std::string literal = SqlTextLiteral(text);
+    Result<ExprPtr> e = ParseExpression(literal);
+    ASSERT_TRUE(e.ok()) << literal;
+    ASSERT_EQ((*e)->kind, ExprKind::kLiteral) << literal;
+    EXPECT_EQ((*e)->value, Value::Text(text)) << literal;
+  }
+  EXPECT_EQ(SqlTextLiteral("O'Brien"), "'O''Brien'");
 }
 
 TEST(Convert, NumberText) {

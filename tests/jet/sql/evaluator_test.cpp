@@ -236,6 +236,19 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Year(Now()) >= 2024", kTrue}, Case{"Date() <= Now()", kTrue},
         Case{"Count(l)", "error: aggregate function Count at character 1 cannot be used here"}));
 
+// Decimals as a damaged file may hold them (scale beyond 28) compare without overrunning.
+TEST(Evaluator, DecimalWithImpossibleScale) {
+  Decimal odd;
+  odd.scale = 200;
+  odd.lo = 12345;
+  Decimal one;
+  one.lo = 1;
+  Result<Value> c = CompareSql(BinaryOp::kLess, Value::Number(odd), Value::Number(one));
+  ASSERT_TRUE(c.ok());
+  EXPECT_TRUE(c->boolean());
+  EXPECT_FALSE(ValueToText(Value::Number(odd)).empty());
+}
+
 TEST(Evaluator, UnknownColumnIsNamed) {
   EXPECT_EQ(Eval("nmae = 'x'"), "error: unknown column 'nmae'");
   EXPECT_EQ(Eval("NAME"), "Text:Smith");  // names match case-insensitively

@@ -21,7 +21,7 @@ class AnyRow : public RowAccessor {
  public:
   tabulon::Result<Value> GetColumn(const ColumnRef& column) const override {
     size_t h = std::hash<std::string>()(column.name);
-    switch (h % 12) {
+    switch (h % 14) {
       case 0: return Value::Null();
       case 1: return Value::Boolean(h & 16);
       case 2: return Value::Byte(static_cast<uint8_t>(h >> 8));
@@ -33,6 +33,20 @@ class AnyRow : public RowAccessor {
       case 8: return Value::Text(column.name);
       case 9: return Value::Bytes(column.name);
       case 10: return Value::Single(static_cast<float>(h % 1000) / 3.0f);
+      case 11: {
+        // Any bytes a damaged file could give, a scale beyond 28 included.
+        Decimal d;
+        d.negative = h & 1;
+        d.scale = static_cast<uint8_t>(h >> 3);
+        d.hi = (h >> 20) & 0xFFFFFFFF;
+        d.lo = h * 0x9E3779B97F4A7C15ull;
+        return Value::Number(d);
+      }
+      case 12: {
+        Guid g;
+        for (size_t i = 0; i < 16; ++i) g.bytes[i] = static_cast<uint8_t>(h >> (i % 8 * 8));
+        return Value::Uuid(g);
+      }
       default: return tabulon::Status::InvalidArgument("unknown column '" + column.name + "'");
     }
   }

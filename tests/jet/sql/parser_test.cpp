@@ -130,6 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         ValidCase{"create table t (a long, b long, constraint pk primary key (a, b), c text(5) constraint nn not null)",
                   "(create-table t (column a [Long Integer]) (column b [Long Integer]) (column c [Text(5)] not-null) "
                   "(primary-key pk (a b)) (not-null nn (c)))"},
+        ValidCase{"create table t (a long, b text, constraint nn not null (b))",
+                  "(create-table t (column a [Long Integer]) (column b [Text(255)] not-null) (not-null nn (b)))"},
         ValidCase{"create unique index ix on t (a, b desc, c asc) with disallow null",
                   "(create-index unique ix t (a (desc b) c) disallow-null)"},
         ValidCase{"create index [my index] on [t] ([a b]) with primary", "(create-index [my index] t ([a b]) primary)"},
