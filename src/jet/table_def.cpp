@@ -37,8 +37,29 @@ std::string DecodeName(ByteSpan bytes) { return DecodeStoredTextUtf8(bytes); }
 
 }  // namespace
 
+namespace {
+
+// Printable ASCII without a trailing blank: such names are equal in the General sort
+// order exactly when they are equal ignoring ASCII case.
+bool PlainAscii(std::string_view s) {
+  for (char c : s) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return s.empty() || s.back() != ' ';
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+}  // namespace
+
 bool NamesEqual(std::string_view a, std::string_view b) {
   if (a == b) return true;
+  // Most names are plain ASCII: compare them without the sort order's code table, whose
+  // set-up would cost every short-lived program a few milliseconds.
+  if (PlainAscii(a) && PlainAscii(b)) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+  }
   return CompareText(a, b) == 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/encoding.h"
+#include "jet/collation.h"
 #include "jet/data_page.h"
 #include "jet/format.h"
 #include "jet/long_value.h"
@@ -64,6 +65,29 @@ TEST(StoredText, DecodesPlainAndCompressedUnicode) {
   for (const Utf8Case& c : utf8_cases) {
     EXPECT_EQ(DecodeStoredTextUtf8(ByteSpan(c.stored.data(), c.stored.size())), c.utf8);
   }
+}
+
+// Names compare as the General sort order compares them, also on the fast path for plain
+// ASCII names.
+TEST(TableDefinitions, NamesCompareInTheGeneralSortOrder) {
+  for (char a = 0x20; a < 0x7F; ++a) {
+    for (char b = 0x20; b < 0x7F; ++b) {
+      std::string x = std::string("n") + a + "m", y = std::string("n") + b + "m";
+      EXPECT_EQ(NamesEqual(x, y), CompareText(std::string_view(x), std::string_view(y)) == 0) << x << " " << y;
+    }
+  }
+  struct Case {
+    const char* a;
+    const char* b;
+    bool equal;
+  } cases[] = {
+      {"SysConfig", "SYSCONFIG", true},  {"moudleBase", "MoudleBase", true}, {"Name ", "name", true},
+      {"Name", "Names", false},          {"co-op", "coop", false},
+      {"\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\x89", true},  // Été, éTÉ
+      {"\xE6\xA8\xA1\xE5\x9D\x97", "\xE6\xA8\xA1\xE5\x9D\x97", true},  // 模块
+      {"a", "\xC3\xA1", false},  // a, á
+  };
+  for (const Case& c : cases) EXPECT_EQ(NamesEqual(c.a, c.b), c.equal) << c.a << " " << c.b;
 }
 
 // Definitions of wide tables continue on a second page; columns and indexes after the
