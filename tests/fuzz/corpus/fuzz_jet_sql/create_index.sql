@@ -1,0 +1,1 @@
+create unique index ix on t (a, b desc) with disallow null

@@ -1,0 +1,1 @@
+create table t (id counter(1, 2) constraint pk primary key, name text(50) not null with comp default 'x', v decimal(10,2), constraint u unique (name, v))

@@ -1,0 +1,1 @@
+a ^ -2 \ 3 mod 4 + 5 * 6 / 7 - UCase('中文é') & x IS NOT NULL XOR y EQV z IMP NOT w

@@ -1,0 +1,1 @@
+insert into t (a, b, c) values (Left('abc', 2), IIf(1 > 2, 'x', "y"), DateSerial(2024, 13, 1) - 1)

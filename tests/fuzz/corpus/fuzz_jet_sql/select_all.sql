@@ -1,0 +1,1 @@
+SELECT DISTINCT TOP 5 a & [b c], Count(*), Sum(x * 2) AS s FROM [t 1] x WHERE d BETWEEN #1/2/2024 1:05 PM# AND #2024-12-31# AND n NOT LIKE '[!a-c]*#?' OR i IN (1, -2.5, 3E4, Null, True) ORDER BY a DESC;

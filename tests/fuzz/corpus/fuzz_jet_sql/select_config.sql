@@ -1,0 +1,1 @@
+select SysVal from SysConfig where Class='SYSTEM' and Name='AppVer'

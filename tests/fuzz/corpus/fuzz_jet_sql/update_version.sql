@@ -1,0 +1,1 @@
+update moudleBase set version='2.1.0' where moudleCode='O''Brien'
